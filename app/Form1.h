@@ -1,0 +1,10 @@
+// The main window.
+#pragma once
+
+#include <QMainWindow>
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TForm1(QWidget* Parent = nullptr);
+};
