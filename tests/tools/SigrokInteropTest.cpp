@@ -1,0 +1,114 @@
+// The VCD the capture tool writes, read by another program: sigrok-cli turns
+// it into one row per timescale unit, which must show every sample's value
+// for the whole of that sample's time.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/tools/ExportReaders.h"
+#include "tools/SampleExport.h"
+
+namespace {
+
+std::string FindInPath(const std::string& Program) {
+  const char* Path = std::getenv("PATH");
+  std::stringstream Dirs(Path != nullptr ? Path : "/usr/bin:/bin");
+  std::string Dir;
+  while (std::getline(Dirs, Dir, ':')) {
+    const std::string Candidate = (Dir.empty() ? "." : Dir) + "/" + Program;
+    if (::access(Candidate.c_str(), X_OK) == 0) {
+      return Candidate;
+    }
+  }
+  return {};
+}
+
+// sigrok's CSV: comment and META lines, a label line naming the channels,
+// then one row of 0/1 per sample period. Returns the rows as samples.
+std::vector<TSample> ReadSigrokCsv(std::istream& In) {
+  std::string Line;
+  std::vector<int> InputOfColumn;
+  std::vector<TSample> Rows;
+  while (std::getline(In, Line)) {
+    if (Line.empty() || Line[0] == ';' || Line.starts_with("META")) {
+      continue;
+    }
+    std::stringstream Cells(Line);
+    std::string Cell;
+    if (InputOfColumn.empty()) {
+      while (std::getline(Cells, Cell, ',')) {
+        if (!Cell.starts_with("in")) {
+          throw std::runtime_error("sigrok label " + Cell);
+        }
+        InputOfColumn.push_back(std::stoi(Cell.substr(2)));
+      }
+      continue;
+    }
+    TSample Sample = 0;
+    std::size_t Column = 0;
+    while (std::getline(Cells, Cell, ',')) {
+      if (Column >= InputOfColumn.size() || (Cell != "0" && Cell != "1")) {
+        throw std::runtime_error("sigrok row " + Line);
+      }
+      if (Cell == "1") {
+        Sample = static_cast<TSample>(Sample | (1U << (InputOfColumn[Column] - 1)));
+      }
+      ++Column;
+    }
+    if (Column != InputOfColumn.size()) {
+      throw std::runtime_error("sigrok row " + Line);
+    }
+    Rows.push_back(Sample);
+  }
+  if (InputOfColumn.size() != 16) {
+    throw std::runtime_error("sigrok saw " + std::to_string(InputOfColumn.size()) + " channels");
+  }
+  return Rows;
+}
+
+}  // namespace
+
+TEST(SigrokInterop, SigrokReadsBackEverySampleOfTheWholeMemory) {
+  const std::string Sigrok = FindInPath("sigrok-cli");
+  if (Sigrok.empty()) {
+    GTEST_SKIP() << "sigrok-cli is not installed";
+  }
+  const std::filesystem::path Dir =
+      std::filesystem::path(testing::TempDir()) / ("la16-sigrok-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(Dir);
+  const std::filesystem::path VcdFile = Dir / "capture.vcd";
+  const std::filesystem::path CsvFile = Dir / "capture.csv";
+
+  const TTimeBase& Base = *FindTimeBase(DefaultTimeBaseIndex);
+  const std::vector<TSample> Samples = exporttest::TogglingSamples(WholeMemorySamples, 11);
+  TExportInfo Info;
+  Info.TimeBase = &Base;
+  Info.Date = "2024-03-09 14:05:00";
+  Info.Version = "la16-capture 1.6";
+  {
+    std::ofstream Out(VcdFile, std::ios::binary);
+    ASSERT_TRUE(WriteVcd(Out, Samples, Info));
+  }
+  const std::string Command = Sigrok + " -I vcd -i '" + VcdFile.string() +
+                              "' -O csv:dedup=false:label=channel:header=false > '" +
+                              CsvFile.string() + "' 2>&1";
+  ASSERT_EQ(std::system(Command.c_str()), 0) << Command;
+
+  std::ifstream In(CsvFile);
+  const std::vector<TSample> Rows = ReadSigrokCsv(In);
+  // One row per unit of the timescale, up to the end of the last sample.
+  const auto End = SampleTime(Base, WholeMemorySamples, VcdExtraDigits).Count;
+  ASSERT_EQ(static_cast<long long>(Rows.size()), End);
+  std::size_t N = 0;
+  for (long long Row = 0; Row < End; ++Row) {
+    while (N + 1 < Samples.size() && SampleTime(Base, N + 1, VcdExtraDigits).Count <= Row) {
+      ++N;
+    }
+    ASSERT_EQ(Rows[static_cast<std::size_t>(Row)], Samples[N]) << "row " << Row << ", sample " << N;
+  }
+  std::filesystem::remove_all(Dir);
+}

@@ -1,0 +1,54 @@
+#include "tools/CaptureOptions.h"
+
+std::string CaptureHelpText() {
+  std::string Bases;
+  for (const TTimeBase& Base : TimeBaseTable) {
+    Bases += Bases.empty() ? "" : " ";
+    Bases += Base.Caption;
+  }
+  return "Usage : la16-capture [options]\n"
+         "Lance une acquisition unique sur l'analyseur logique 16 entrées (USB 04D8:0005)\n"
+         "et écrit ses échantillons au format VCD ou CSV.\n"
+         "\n"
+         "Options :\n"
+         "  --list                 affiche les analyseurs trouvés, leur chemin et s'ils\n"
+         "                         peuvent être ouverts en lecture et écriture\n"
+         "  --simulate             utilise l'analyseur simulé au lieu du matériel\n"
+         "  --time-base BASE       base de temps par division (défaut 1ms) :\n"
+         "                         " +
+         Bases +
+         "\n"
+         "                         (us est accepté pour µs) ; 30 échantillons par division\n"
+         "  --trigger MODE         off (défaut), pattern=BITS, ext-high ou ext-low ;\n"
+         "                         BITS : huit chiffres 0/1 pour les entrées 8 à 1\n"
+         "                         (10000001 : entrées 8 et 1 hautes), ou 0x00 à 0xFF\n"
+         "  --pull up|down         tirage des 16 entrées (défaut : inchangé)\n"
+         "  --pc-speed N           vitesse du PC transmise à l'analyseur, 100 à 1000\n"
+         "                         (défaut 100)\n"
+         "  --whole                toute la mémoire, 2047 échantillons (défaut)\n"
+         "  --window POSITION      seulement les 450 échantillons à partir de POSITION\n"
+         "                         (0 à 1597)\n"
+         "  --format vcd|csv       format de sortie (défaut : selon l'extension de -o,\n"
+         "                         sinon vcd)\n"
+         "  -o, --output FICHIER   fichier de sortie (défaut ou - : sortie standard)\n"
+         "  --timeout SECONDES     attente maximale des réponses de l'analyseur\n"
+         "                         (défaut : sans limite)\n"
+         "  -h, --help             affiche cette aide\n"
+         "\n"
+         "Une option qui prend une valeur s'écrit aussi --option=VALEUR.\n"
+         "VCD : 16 signaux in1 à in16 ; l'instant de l'échantillon n est n fois la\n"
+         "période, arrondi à l'unité de $timescale (dix-millième de division).\n"
+         "CSV : une ligne par échantillon : sample, time_s (secondes), in1 à in16.\n"
+         "\n"
+         "Codes de sortie :\n"
+         "  0  réussite\n"
+         "  1  erreur interne\n"
+         "  2  arguments incorrects\n"
+         "  3  aucun analyseur trouvé\n"
+         "  4  accès refusé à l'analyseur (installer la règle udev "
+         "packaging/linux/70-la16.rules)\n"
+         "  5  délai dépassé (--timeout)\n"
+         "  6  écriture impossible\n"
+         "  7  analyseur perdu ou transfert en échec pendant la capture\n"
+         "  8  données incohérentes (restitution incomplète, fenêtres en désaccord)\n";
+}
