@@ -26,6 +26,10 @@ struct TStartCase {
   std::vector<TBytes> Heads;
 };
 
+void PrintTo(const TStartCase& Case, std::ostream* Os) {
+  *Os << Case.Name;
+}
+
 class CaptureStart : public testing::TestWithParam<TStartCase> {};
 
 // From the command line to the bytes on the wire.

@@ -32,6 +32,10 @@ struct TGoodCase {
   std::function<void(TCaptureOptions&)> Expect;  // changes from the defaults
 };
 
+void PrintTo(const TGoodCase& Case, std::ostream* Os) {
+  *Os << Joined(Case.Args);
+}
+
 class GoodArguments : public testing::TestWithParam<TGoodCase> {};
 
 TEST_P(GoodArguments, GiveTheExpectedOptions) {
@@ -132,6 +136,10 @@ struct TBadCase {
   TArgs Args;
   std::string Message;
 };
+
+void PrintTo(const TBadCase& Case, std::ostream* Os) {
+  *Os << Joined(Case.Args);
+}
 
 class BadArguments : public testing::TestWithParam<TBadCase> {};
 

@@ -42,6 +42,10 @@ std::string BaseName(const testing::TestParamInfo<TTimeBase>& Info) {
 
 }  // namespace
 
+void PrintTo(const TTimeBase& Base, std::ostream* Os) {
+  *Os << Base.Caption;
+}
+
 // Every time base: the whole memory goes out and comes back, and sample n
 // sits at n periods, to within the rounding of one timestamp.
 class ExportEveryTimeBase : public testing::TestWithParam<TTimeBase> {};

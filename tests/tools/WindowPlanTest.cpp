@@ -69,6 +69,10 @@ struct TStitchFault {
   std::string Message;
 };
 
+void PrintTo(const TStitchFault& Fault, std::ostream* Os) {
+  *Os << Fault.Name;
+}
+
 class StitchFaults : public testing::TestWithParam<TStitchFault> {};
 
 TEST_P(StitchFaults, AreInconsistentCapturesWithAClearMessage) {
