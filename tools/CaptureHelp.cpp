@@ -1,9 +1,13 @@
 #include "tools/CaptureOptions.h"
 
 std::string CaptureHelpText() {
+  // The captions on two lines, the microseconds then the milliseconds.
   std::string Bases;
   for (const TTimeBase& Base : TimeBaseTable) {
-    Bases += Bases.empty() ? "" : " ";
+    if (&Base == &TimeBaseTable[9]) {
+      Bases += "\n                        ";
+    }
+    Bases += " ";
     Bases += Base.Caption;
   }
   return "Usage : la16-capture [options]\n"
@@ -15,7 +19,7 @@ std::string CaptureHelpText() {
          "                         peuvent être ouverts en lecture et écriture\n"
          "  --simulate             utilise l'analyseur simulé au lieu du matériel\n"
          "  --time-base BASE       base de temps par division (défaut 1ms) :\n"
-         "                         " +
+         "                        " +
          Bases +
          "\n"
          "                         (us est accepté pour µs) ; 30 échantillons par division\n"
@@ -36,9 +40,12 @@ std::string CaptureHelpText() {
          "  -h, --help             affiche cette aide\n"
          "\n"
          "Une option qui prend une valeur s'écrit aussi --option=VALEUR.\n"
-         "VCD : 16 signaux in1 à in16 ; l'instant de l'échantillon n est n fois la\n"
-         "période, arrondi à l'unité de $timescale (dix-millième de division).\n"
-         "CSV : une ligne par échantillon : sample, time_s (secondes), in1 à in16.\n"
+         "Période d'échantillonnage : la base de temps divisée par 30. L'instant de\n"
+         "l'échantillon n est n fois la période, compté depuis le premier échantillon écrit.\n"
+         "VCD : 16 signaux in1 à in16 ; instants entiers en unités de $timescale (au moins\n"
+         "333 par période), arrondis à un tiers d'unité près, sans cumul d'erreur.\n"
+         "CSV : en-tête puis une ligne par échantillon : sample (indice dans la mémoire de\n"
+         "l'analyseur), time_s (secondes), in1 à in16 (0 ou 1).\n"
          "\n"
          "Codes de sortie :\n"
          "  0  réussite\n"
