@@ -21,14 +21,14 @@ enum TOptionId {
   OptionCount
 };
 
-struct TOptionSpec {
+struct TOptionDef {
   std::string_view Long;
   std::string_view Short;  // empty when there is none
   bool TakesValue;
   TOptionId Id;
 };
 
-constexpr std::array<TOptionSpec, OptionCount> OptionSpecs = {{
+constexpr std::array<TOptionDef, OptionCount> OptionDefs = {{
     {"--help", "-h", false, OptHelp},
     {"--list", "", false, OptList},
     {"--simulate", "", false, OptSimulate},
@@ -43,10 +43,10 @@ constexpr std::array<TOptionSpec, OptionCount> OptionSpecs = {{
     {"--timeout", "", true, OptTimeout},
 }};
 
-const TOptionSpec* FindOption(std::string_view Name) {
-  for (const TOptionSpec& Spec : OptionSpecs) {
-    if (Name == Spec.Long || (!Spec.Short.empty() && Name == Spec.Short)) {
-      return &Spec;
+const TOptionDef* FindOption(std::string_view Name) {
+  for (const TOptionDef& Def : OptionDefs) {
+    if (Name == Def.Long || (!Def.Short.empty() && Name == Def.Short)) {
+      return &Def;
     }
   }
   return nullptr;
@@ -307,27 +307,27 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
         Inline = Argument.substr(Equals + 1);
       }
     }
-    const TOptionSpec* Spec = FindOption(Name);
-    if (Spec == nullptr) {
+    const TOptionDef* Def = FindOption(Name);
+    if (Def == nullptr) {
       if (Argument.size() > 1 && Argument[0] == '-') {
         return Bad("option inconnue " + QuoteArgument(Name) + " (voir --help)");
       }
       return Bad("argument inattendu " + QuoteArgument(Argument) + " (voir --help)");
     }
-    if (Seen[Spec->Id]) {
-      return Bad("option donnée deux fois : " + QuoteArgument(Spec->Long));
+    if (Seen[Def->Id]) {
+      return Bad("option donnée deux fois : " + QuoteArgument(Def->Long));
     }
-    Seen[Spec->Id] = true;
-    if (!Spec->TakesValue) {
+    Seen[Def->Id] = true;
+    if (!Def->TakesValue) {
       if (Inline) {
-        return Bad(QuoteArgument(Spec->Long) + " ne prend pas de valeur");
+        return Bad(QuoteArgument(Def->Long) + " ne prend pas de valeur");
       }
-      if (Spec->Id == OptHelp) {
+      if (Def->Id == OptHelp) {
         Options.Help = true;
         return Options;
       }
-      Options.List = Options.List || Spec->Id == OptList;
-      Options.Simulate = Options.Simulate || Spec->Id == OptSimulate;
+      Options.List = Options.List || Def->Id == OptList;
+      Options.Simulate = Options.Simulate || Def->Id == OptSimulate;
       continue;
     }
     std::string_view Value;
@@ -338,7 +338,7 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
     } else {
       return Bad("valeur manquante après " + QuoteArgument(Name));
     }
-    if (std::optional<TCaptureFailure> Failure = ApplyValue(Spec->Id, Value, Options)) {
+    if (std::optional<TCaptureFailure> Failure = ApplyValue(Def->Id, Value, Options)) {
       return *Failure;
     }
   }
@@ -347,9 +347,9 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
     return Bad("--window et --whole s'excluent");
   }
   if (Options.List) {
-    for (const TOptionSpec& Spec : OptionSpecs) {
-      if (Seen[Spec.Id] && Spec.Id != OptList && Spec.Id != OptSimulate) {
-        return Bad("--list ne se combine qu'avec --simulate, pas avec " + QuoteArgument(Spec.Long));
+    for (const TOptionDef& Def : OptionDefs) {
+      if (Seen[Def.Id] && Def.Id != OptList && Def.Id != OptSimulate) {
+        return Bad("--list ne se combine qu'avec --simulate, pas avec " + QuoteArgument(Def.Long));
       }
     }
   }
