@@ -247,12 +247,15 @@ TEST_P(FirmwareInternalTrigger, PutsThePatternAtSampleZero) {
   Driver.Send(cmdTriggerMode, 1);
   Driver.Send(cmdTriggerPattern, Case.Pattern);
   Driver.Send(cmdSingle);
-  Driver.Run();
+  const std::vector<TSent> Sent = Driver.Run();
 
   const TSampleMemory& Memory = Driver.Firmware.Memory();
   const TSimTime Period = SamplePeriodOfCode(Case.TimeBaseCode);
   const TSimTime Trigger = Driver.Firmware.State().TriggerTime;
   EXPECT_EQ(Memory[0] & 0xFF, Case.Pattern);
+  // The wait for the trigger comes on top of the recording.
+  ASSERT_FALSE(Sent.empty());
+  EXPECT_EQ(Sent.front().Time, Trigger + MemorySamples * Period);
   // The first match on the sample clock that started with the command.
   EXPECT_EQ((Trigger - Case.Start) % Period, 0);
   for (TSimTime T = Case.Start; T < Trigger; T += Period) {
@@ -285,13 +288,16 @@ TEST_P(FirmwareExternalTrigger, FiresOnTheFirstSampleOnceTheLineEntersTheLevel) 
   EXPECT_GE(Trigger, Case.Edge);
   EXPECT_LT(Trigger, Case.Edge + Period);
   EXPECT_EQ((Trigger - Case.Start) % Period, 0);
+  const std::vector<TSent> Sent = Driver.Run();
+  ASSERT_FALSE(Sent.empty());
+  EXPECT_EQ(Sent.front().Time, Trigger + MemorySamples * Period);
 }
 
 constexpr TSimTime Ms = SimTicksPerMillisecond;
 INSTANTIATE_TEST_SUITE_P(Levels, FirmwareExternalTrigger,
-                         testing::Values(TExternalCase{2, 50 * Ms, 100 * Ms},
-                                         TExternalCase{3, 50 * Ms, 101 * Ms},
-                                         TExternalCase{2, 100 * Ms + Ms / 2, 200 * Ms},
+                         testing::Values(TExternalCase{2, 50 * Ms + 7, 100 * Ms},
+                                         TExternalCase{3, 50 * Ms + 7, 101 * Ms},
+                                         TExternalCase{2, 100 * Ms + Ms / 2 + 7, 200 * Ms},
                                          TExternalCase{3, 100 * Ms + Ms / 2, 101 * Ms},
                                          TExternalCase{2, 0, 0}));
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -131,6 +132,26 @@ TEST(SimulatedAnalyser, LoopSendsWholeRestitutionsUntilHaltAndNoneAfter) {
   Send(Analyser, cmdPull, 0);  // a command that sends nothing
   ASSERT_TRUE(Analyser.WaitIdle(10s));
   EXPECT_EQ(Log.Snapshot().size(), Blocks.size());
+}
+
+TEST(SimulatedAnalyser, WaitIdleWaitsForTheSinkToTakeTheLastReport) {
+  std::atomic<bool> InLastReport{false};
+  std::atomic<int> Taken{0};
+  TSimulatedAnalyser Analyser(
+      [&](const std::uint8_t* Report, std::size_t) {
+        if (Report[1] == BlockRestitutionEnd) {
+          InLastReport = true;
+          std::this_thread::sleep_for(50ms);
+        }
+        ++Taken;
+      },
+      Instant);
+  Send(Analyser, cmdSingle);
+  while (!InLastReport) {
+    std::this_thread::yield();
+  }
+  ASSERT_TRUE(Analyser.WaitIdle(10s));
+  EXPECT_EQ(Taken, 18);
 }
 
 TEST(SimulatedAnalyser, ReportsItDoesNotKnowChangeNothing) {

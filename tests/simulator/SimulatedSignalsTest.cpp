@@ -42,6 +42,7 @@ std::string DecodeUart(const TSignalGenerator& Signals, TSimTime From, TSimTime 
 struct TBusCapture {
   int Starts = 0;
   int Stops = 0;
+  int SetupViolations = 0;  ///< data changing right at a rising clock edge
   std::vector<int> Bits;
 };
 
@@ -59,6 +60,7 @@ TBusCapture CaptureBus(const TSignalGenerator& Signals, TSimTime From, TSimTime 
     const bool D = Level(Signals, T, Data);
     if (C && !LastClock) {
       Pending = D;
+      Capture.SetupViolations += D != LastData;
     }
     if (!C && LastClock && Pending >= 0) {
       Capture.Bits.push_back(Pending);
@@ -112,6 +114,7 @@ TEST(SimulatedSignals, I2cWritesThreeAcknowledgedBytesBetweenStartAndStop) {
                                        InputI2cScl, InputI2cSda);
     EXPECT_EQ(Bus.Starts, 1);
     EXPECT_EQ(Bus.Stops, 1);
+    EXPECT_EQ(Bus.SetupViolations, 0);
     ASSERT_EQ(Bus.Bits.size(), 27U);
     EXPECT_EQ(Byte(Bus.Bits, 0), I2cTargetAddress << 1);
     EXPECT_EQ(Byte(Bus.Bits, 9), N & 0xFF);
@@ -131,6 +134,7 @@ TEST(SimulatedSignals, SpiShiftsFourBytesWhileSelected) {
   const TBusCapture Bus =
       CaptureBus(Signals, Start, Start + 40 * SimTicksPerMicrosecond, InputSpiSck, InputSpiMosi);
   ASSERT_EQ(Bus.Bits.size(), 32U);
+  EXPECT_EQ(Bus.SetupViolations, 0);
   EXPECT_EQ(Byte(Bus.Bits, 0), SpiCommandByte);
   EXPECT_EQ(Byte(Bus.Bits, 8), 0x12);
   EXPECT_EQ(Byte(Bus.Bits, 16), 0x34);
