@@ -18,7 +18,7 @@ void TSimulatedAnalyser::ReceiveOutputReport(const std::uint8_t* Report, std::si
     return;
   }
   {
-    const std::lock_guard<std::mutex> Lock(Mutex);
+    const std::lock_guard<std::mutex> Lock(QueueMutex);
     if (Stopping || Queue.size() >= MaxQueuedCommands) {
       return;
     }
@@ -29,7 +29,7 @@ void TSimulatedAnalyser::ReceiveOutputReport(const std::uint8_t* Report, std::si
 
 void TSimulatedAnalyser::Stop() {
   {
-    const std::lock_guard<std::mutex> Lock(Mutex);
+    const std::lock_guard<std::mutex> Lock(QueueMutex);
     Stopping = true;
     Queue.clear();
   }
@@ -41,53 +41,64 @@ void TSimulatedAnalyser::Stop() {
 }
 
 bool TSimulatedAnalyser::WaitIdle(std::chrono::milliseconds Timeout) const {
-  std::unique_lock<std::mutex> Lock(Mutex);
-  return Settled.wait_for(Lock, Timeout, [this] { return Stopping || IdleLocked(); }) && !Stopping;
+  std::unique_lock<std::mutex> Lock(QueueMutex);
+  return Settled.wait_for(Lock, Timeout, [this] { return Stopping || (Idle && Queue.empty()); }) &&
+         !Stopping;
 }
 
 TFirmwareState TSimulatedAnalyser::State() const {
-  const std::lock_guard<std::mutex> Lock(Mutex);
+  const std::lock_guard<std::mutex> Lock(FirmwareMutex);
   return Firmware.State();
 }
 
 TSampleMemory TSimulatedAnalyser::Memory() const {
-  const std::lock_guard<std::mutex> Lock(Mutex);
+  const std::lock_guard<std::mutex> Lock(FirmwareMutex);
   return Firmware.Memory();
 }
 
-bool TSimulatedAnalyser::IdleLocked() const {
-  return Queue.empty() && !InSink && !Firmware.NextEventTime();
-}
-
 void TSimulatedAnalyser::Run() {
-  std::unique_lock<std::mutex> Lock(Mutex);
   const auto Interrupted = [this] { return Stopping || !Queue.empty(); };
-  while (!Stopping) {
-    while (!Queue.empty()) {
-      const TFirmwareCommand Command = Queue.front();
-      Queue.pop_front();
-      Firmware.Execute(Command, Clock.Now());
+  std::deque<TFirmwareCommand> Batch;
+  for (;;) {
+    {
+      const std::lock_guard<std::mutex> Lock(QueueMutex);
+      if (Stopping) {
+        break;
+      }
+      Batch.swap(Queue);
     }
-    const std::optional<TSimTime> Due = Firmware.NextEventTime();
-    if (!Due) {
-      Settled.notify_all();
-      Wake.wait(Lock, Interrupted);
-      continue;
+    std::optional<TSimTime> Due;
+    {
+      const std::lock_guard<std::mutex> Lock(FirmwareMutex);
+      for (const TFirmwareCommand& Command : Batch) {
+        Firmware.Execute(Command, Clock.Now());
+      }
+      Due = Firmware.NextEventTime();
     }
-    if (!Clock.WaitUntil(Lock, Wake, *Due, Interrupted)) {
-      continue;
+    Batch.clear();
+    {
+      std::unique_lock<std::mutex> Lock(QueueMutex);
+      if (!Due) {
+        Idle = true;
+        Settled.notify_all();
+        Wake.wait(Lock, Interrupted);
+        Idle = false;
+        continue;
+      }
+      if (!Clock.WaitUntil(Lock, Wake, *Due, Interrupted)) {
+        continue;
+      }
     }
-    const std::optional<TInputBlock> Block = Firmware.Advance(std::max(Clock.Now(), *Due));
-    if (!Block) {
-      continue;
+    std::optional<TInputBlock> Block;
+    {
+      const std::lock_guard<std::mutex> Lock(FirmwareMutex);
+      Block = Firmware.Advance(std::max(Clock.Now(), *Due));
     }
-    std::array<std::uint8_t, InputReportSize> Report{};
-    std::copy(Block->begin(), Block->end(), Report.begin() + 1);
-    InSink = true;
-    Lock.unlock();
-    Sink(Report.data(), Report.size());
-    Lock.lock();
-    InSink = false;
+    if (Block) {
+      std::array<std::uint8_t, InputReportSize> Report{};
+      std::copy(Block->begin(), Block->end(), Report.begin() + 1);
+      Sink(Report.data(), Report.size());
+    }
   }
   Settled.notify_all();
 }

@@ -73,16 +73,18 @@ class TSimulatedAnalyser {
 
  private:
   void Run();
-  bool IdleLocked() const;
 
   TReportSink Sink;
   TSimulationClock Clock;
-  TAnalyserFirmware Firmware;
-  mutable std::mutex Mutex;
+  // The host only ever takes QueueMutex, held for a push: it never waits for
+  // the firmware's work, which runs under FirmwareMutex. Never both at once.
+  mutable std::mutex QueueMutex;
   std::condition_variable Wake;
   mutable std::condition_variable Settled;
   std::deque<TFirmwareCommand> Queue;
   bool Stopping = false;
-  bool InSink = false;
+  bool Idle = false;  ///< the thread waits for a command with nothing to do
+  mutable std::mutex FirmwareMutex;
+  TAnalyserFirmware Firmware;
   std::thread Worker;
 };
