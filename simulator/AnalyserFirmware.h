@@ -85,6 +85,9 @@ TSimTime ReportInterval(std::uint16_t PcSpeed);
 /// - A time base, trigger mode, trigger pattern or pull change restarts an
 ///   acquisition in progress, so the next restitution shows its effect.
 /// - A PC speed change paces the very next report.
+/// - Values it cannot use (a code that names no time base, a trigger mode
+///   above 3, a pull other than 0 or 1) are ignored; a view offset beyond
+///   MaxViewOffset is clamped to it.
 class TAnalyserFirmware {
  public:
   explicit TAnalyserFirmware(std::uint32_t Seed = 1) : Signals(Seed) {}
