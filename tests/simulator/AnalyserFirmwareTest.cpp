@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <vector>
 
 #include "tests/simulator/SimulatorTestSupport.h"
@@ -141,6 +142,10 @@ struct TViewCase {
   int Offset;
 };
 
+void PrintTo(const TViewCase& Case, std::ostream* Out) {
+  *Out << int{Case.P1} << "_" << int{Case.P2};
+}
+
 class FirmwareView : public testing::TestWithParam<TViewCase> {};
 
 TEST_P(FirmwareView, AnswersWithTheWindowAtTheClampedOffset) {
@@ -237,6 +242,11 @@ struct TTriggerCase {
   TSimTime Start;
 };
 
+void PrintTo(const TTriggerCase& Case, std::ostream* Out) {
+  *Out << "code" << int{Case.TimeBaseCode} << "_pattern" << int{Case.Pattern} << "_at"
+       << Case.Start;
+}
+
 class FirmwareInternalTrigger : public testing::TestWithParam<TTriggerCase> {};
 
 TEST_P(FirmwareInternalTrigger, PutsThePatternAtSampleZero) {
@@ -274,6 +284,10 @@ struct TExternalCase {
   TSimTime Edge;
 };
 
+void PrintTo(const TExternalCase& Case, std::ostream* Out) {
+  *Out << "mode" << int{Case.Mode} << "_at" << Case.Start;
+}
+
 class FirmwareExternalTrigger : public testing::TestWithParam<TExternalCase> {};
 
 TEST_P(FirmwareExternalTrigger, FiresOnTheFirstSampleOnceTheLineEntersTheLevel) {
@@ -301,17 +315,18 @@ INSTANTIATE_TEST_SUITE_P(Levels, FirmwareExternalTrigger,
                                          TExternalCase{3, 100 * Ms + Ms / 2, 101 * Ms},
                                          TExternalCase{2, 0, 0}));
 
-class FirmwareAcquisitionTime : public testing::TestWithParam<std::uint8_t> {};
+class FirmwareAcquisitionTime : public testing::TestWithParam<int> {};
 
 TEST_P(FirmwareAcquisitionTime, TriggerOffRecordsAtOnceFor2047SamplePeriods) {
   TFirmwareDriver Driver;
   Driver.Now = 5 * Ms;
-  Driver.Send(cmdTimeBase, GetParam());
+  const auto Code = static_cast<std::uint8_t>(GetParam());
+  Driver.Send(cmdTimeBase, Code);
   Driver.Send(cmdSingle);
   const std::vector<TSent> Sent = Driver.Run();
   ASSERT_FALSE(Sent.empty());
   EXPECT_EQ(Driver.Firmware.State().TriggerTime, 5 * Ms);
-  EXPECT_EQ(Sent.front().Time, 5 * Ms + 2047 * SamplePeriodOfCode(GetParam()));
+  EXPECT_EQ(Sent.front().Time, 5 * Ms + 2047 * SamplePeriodOfCode(Code));
   // The counter on inputs 1 to 8 follows the time base: one step every four samples.
   const TSampleMemory& Memory = Driver.Firmware.Memory();
   int LastStep = 0;
@@ -347,6 +362,10 @@ struct TPacingCase {
   std::uint16_t PcSpeed;
   TSimTime Interval;
 };
+
+void PrintTo(const TPacingCase& Case, std::ostream* Out) {
+  *Out << Case.PcSpeed;
+}
 
 class FirmwarePacing : public testing::TestWithParam<TPacingCase> {};
 
