@@ -1,0 +1,144 @@
+#include "display/TraceRenderer.h"
+
+#include <cstring>
+
+#include "display/PixelCanvas.h"
+#include "display/TraceGeometry.h"
+
+namespace {
+
+void WriteClockStamp(QImage& Image, const QString& Time, const QString& Date) {
+  TPixelCanvas Canvas(Image);
+  Canvas.SetFontColour(ColourBlack);
+  Canvas.TextOut(ClockTimePosition, Time);
+  Canvas.TextOut(ClockDatePosition, Date);
+}
+
+}  // namespace
+
+TTraceRenderer::TTraceRenderer() : Back(PictureWidth, PictureHeight, QImage::Format_RGB32) {
+  Back.fill(ColourWhite);
+}
+
+void TTraceRenderer::RedrawScreen(const TScreenState& State, QImage& Visible,
+                                  const QDateTime& Now) {
+  DrawGrid();
+  DrawTimeBaseLabel(State.TimeBaseIndex);
+  DrawTriggerStatus(State.TriggerMode, State.PatternBoxes);
+  DrawChannelLabels(State.NumberLabels, State.TriggerMode == TTriggerMode::InternalEqual);
+  DrawPullLabel(State.Pull);
+  DrawClockStamp(Visible, Now);
+}
+
+void TTraceRenderer::DrawGrid() {
+  if (Back.size() != QSize(PictureWidth, PictureHeight) || Back.format() != QImage::Format_RGB32) {
+    Back = QImage(PictureWidth, PictureHeight, QImage::Format_RGB32);
+  }
+  Back.fill(ColourWhite);
+  TPixelCanvas Canvas(Back);
+  Canvas.SetPen(ColourBlack);
+  for (int K = 0; K < VerticalGridLines; ++K) {
+    Canvas.Line({{VerticalGridX(K), GridTop}, {VerticalGridX(K), GridBottom}});
+  }
+  for (int K = 0; K < HorizontalGridLines; ++K) {
+    Canvas.Line({{GridLeft, HorizontalGridY(K)}, {GridRight, HorizontalGridY(K)}});
+  }
+  for (const TPixelLine& Line : FrameLines) {
+    Canvas.Line(Line);
+  }
+}
+
+void TTraceRenderer::DrawTimeBaseLabel(int TimeBaseIndex) {
+  const TTimeBase* Base = FindTimeBase(TimeBaseIndex);
+  if (Base == nullptr) {
+    return;
+  }
+  TPixelCanvas Canvas(Back);
+  Canvas.SetFontColour(ColourBlack);
+  Canvas.TextOut(TimeBaseTextPosition, QString::fromUtf8(Base->Label));
+}
+
+void TTraceRenderer::DrawTriggerStatus(TTriggerMode Mode, const std::array<bool, 8>& PatternBoxes) {
+  TPixelCanvas Canvas(Back);
+  Canvas.SetFontColour(ColourBlack);
+  Canvas.SetPen(ColourBlack);
+  if (const char* Text = TriggerPictureText(Mode)) {
+    Canvas.TextOut(TriggerTextPosition, QString::fromUtf8(Text));
+  }
+  if (Mode != TTriggerMode::InternalEqual) {
+    return;
+  }
+  Canvas.SetPen(ColourRed);
+  for (int Input = 1; Input <= InputsPerGroup; ++Input) {
+    const bool Rising = PatternBoxes[static_cast<std::size_t>(Input - 1)];
+    for (const TPixelLine& Line : TriggerSymbolLines(Input, Rising)) {
+      Canvas.Line(Line);
+    }
+  }
+}
+
+void TTraceRenderer::DrawChannelLabels(bool NumberLabels, bool InternalEqual) {
+  TPixelCanvas Canvas(Back);
+  for (int Input = 1; Input <= InputCount; ++Input) {
+    Canvas.SetFontColour(InputColour(Input));
+    Canvas.TextOut(ChannelLabelPosition(Input, NumberLabels, InternalEqual),
+                   QString::fromUtf8(ChannelLabelText(Input, NumberLabels)));
+  }
+}
+
+void TTraceRenderer::DrawPullLabel(TPull Pull) {
+  const char* Text = PullPictureText(Pull);
+  if (Text == nullptr) {
+    return;
+  }
+  TPixelCanvas Canvas(Back);
+  Canvas.SetFontColour(ColourBlack);
+  Canvas.TextOut(PullTextPosition, QString::fromUtf8(Text));
+}
+
+const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTime& Now) {
+  Stamp = MakeClockStamp(Now);
+  const QString Time = ClockTimeText(Stamp);
+  const QString Date = ClockDateText(Stamp);
+  WriteClockStamp(Back, Time, Date);
+  WriteClockStamp(Visible, Time, Date);
+  return Stamp;
+}
+
+void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges) {
+  if ((Group != 1 && Group != 2) || N < 1 || N > SamplesPerTransfer) {
+    return;
+  }
+  TPixelCanvas Canvas(Back);
+  Canvas.SetPen(GroupColour(Group));
+  const int Base = GroupRowBase(Group);
+  const int X0 = SampleX(N);
+  for (int J = 0; J < InputsPerGroup; ++J) {
+    const bool High = ((Value >> J) & 1) != 0;
+    const int HighY = Base + 30 * J - 20;
+    const int LowY = Base + 30 * J - 1;
+    const int NewY = High ? HighY : LowY;
+    bool& Previous = Levels[static_cast<std::size_t>(J)];
+    if (!ShowEdges || N == 1 || High == Previous) {
+      Canvas.Line({{X0, NewY}, {X0 + 2, NewY}});
+    } else {
+      const int OldY = Previous ? HighY : LowY;
+      Canvas.Line({{X0, OldY}, {X0 + 1, OldY}});
+      Canvas.Line({{X0 + 1, OldY}, {X0 + 1, NewY}});
+    }
+    if (ShowEdges) {
+      Previous = High;
+    }
+  }
+}
+
+void TTraceRenderer::PresentScreen(QImage& Visible) const {
+  if (Visible.size() != Back.size() || Visible.format() != Back.format() ||
+      Visible.bytesPerLine() != Back.bytesPerLine()) {
+    Visible = Back.copy();
+    return;
+  }
+  // Same shape: copy into the picture's own pixels so whoever shows it keeps
+  // the same image object.
+  std::memcpy(Visible.bits(), Back.constBits(), static_cast<std::size_t>(Back.sizeInBytes()));
+}

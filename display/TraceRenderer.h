@@ -1,0 +1,83 @@
+// The trace picture: a hidden back buffer that receives the empty screen and
+// the samples of a transfer, copied at once to the visible picture.
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <array>
+#include <cstdint>
+
+#include "acquisition/TimeBase.h"
+#include "display/ClockStamp.h"
+#include "display/TraceTexts.h"
+
+/// What the empty screen shows besides the grid, read from the window's
+/// controls at each redraw.
+struct TScreenState {
+  int TimeBaseIndex = DefaultTimeBaseIndex;
+  TTriggerMode TriggerMode = TTriggerMode::None;
+  /// Check boxes 1..8 of the trigger pattern (index 0 is input 1).
+  std::array<bool, 8> PatternBoxes{};
+  TPull Pull = TPull::None;
+  /// Labels option: "1".."16" when set, "D0".."D7" for each group otherwise.
+  bool NumberLabels = false;
+};
+
+/// Owns the back buffer and the levels drawn by the previous sample. The
+/// visible picture belongs to the window and is handed in where it is drawn on.
+class TTraceRenderer {
+ public:
+  /// Starts with a white back buffer of the picture's size.
+  TTraceRenderer();
+
+  /// The back buffer, 940 × 520 RGB32.
+  const QImage& BackBuffer() const { return Back; }
+
+  /// The stamp taken at the last DrawClockStamp.
+  const TClockStamp& ClockStamp() const { return Stamp; }
+
+  /// Level drawn for bit j by the previous sample, true for high; shared by
+  /// both groups and kept between transfers.
+  const std::array<bool, 8>& PreviousLevels() const { return Levels; }
+
+  /// The empty screen in the back buffer: grid, time-base text, trigger text
+  /// and symbols, channel labels, pull text, clock stamp (the clock stamp is
+  /// also drawn on Visible, which is otherwise left alone).
+  void RedrawScreen(const TScreenState& State, QImage& Visible, const QDateTime& Now);
+
+  /// A new white back buffer with the grid and its frame in black.
+  void DrawGrid();
+
+  /// The label of the time base TimeBaseIndex at the top right; nothing for
+  /// an index outside the table.
+  void DrawTimeBaseLabel(int TimeBaseIndex);
+
+  /// The trigger mode's text at the bottom left and, for the internal-equal
+  /// mode, a rising (box checked) or falling (box clear) symbol beside each
+  /// of inputs 1..8.
+  void DrawTriggerStatus(TTriggerMode Mode, const std::array<bool, 8>& PatternBoxes);
+
+  /// The 16 row labels, on the right when InternalEqual holds.
+  void DrawChannelLabels(bool NumberLabels, bool InternalEqual);
+
+  /// The pull text at the bottom right, or nothing.
+  void DrawPullLabel(TPull Pull);
+
+  /// Takes Now into the clock stamp and writes time and date on the back
+  /// buffer, then on Visible.
+  const TClockStamp& DrawClockStamp(QImage& Visible, const QDateTime& Now);
+
+  /// Draws the 8 inputs of sample N (1..450) of Group (1 for inputs 1-8, 2 for
+  /// inputs 9-16) into the back buffer. With ShowEdges a change of level from
+  /// the previous sample is drawn as a vertical edge. Calls outside those
+  /// ranges draw nothing.
+  void DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges);
+
+  /// Copies the back buffer over Visible, erasing every overlay on it.
+  void PresentScreen(QImage& Visible) const;
+
+ private:
+  QImage Back;
+  std::array<bool, 8> Levels{};
+  TClockStamp Stamp;
+};

@@ -1,0 +1,27 @@
+// Pixel inspection helpers shared by the display suites.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "display/TraceGeometry.h"
+
+/// The pixel at (X, Y) without its alpha byte, as 0xRRGGBB; 0x1000000 when
+/// the point is outside the image, so it never equals a colour.
+unsigned PixelAt(const QImage& Image, int X, int Y);
+
+/// The area Width × Height from (Left, Top) as text rows: '#' where the pixel
+/// is Colour, '.' elsewhere.
+std::vector<std::string> InkRows(const QImage& Image, int Left, int Top, int Width, int Height,
+                                 TRgb Colour);
+
+/// Number of pixels of the image that are Colour.
+int CountPixels(const QImage& Image, TRgb Colour);
+
+/// The text box Text would make in Colour, drawn alone on a white picture.
+QImage TextAlone(const QString& Text, TRgb Colour);
+
+/// Whether Image shows exactly Text's box in Colour with its top-left at At.
+bool ShowsTextAt(const QImage& Image, TPixelPoint At, const QString& Text, TRgb Colour);

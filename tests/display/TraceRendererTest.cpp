@@ -1,0 +1,317 @@
+#include "display/TraceRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include "PictureTestHelpers.h"
+#include "display/PixelCanvas.h"
+
+namespace {
+
+const QDateTime Noon(QDate(2025, 12, 31), QTime(12, 0, 0));
+
+QImage WhitePicture() {
+  QImage Image(PictureWidth, PictureHeight, QImage::Format_RGB32);
+  Image.fill(ColourWhite);
+  return Image;
+}
+
+TEST(Grid, LinesAndFrameWithTheirEndPointsLeftOut) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  const QImage& Back = Renderer.BackBuffer();
+  ASSERT_EQ(Back.size(), QSize(940, 520));
+  for (int K = 0; K <= 15; ++K) {
+    const int X = 20 + 60 * K;
+    EXPECT_EQ(PixelAt(Back, X, 20), 0u) << X;
+    EXPECT_EQ(PixelAt(Back, X, 499), 0u) << X;
+    EXPECT_EQ(PixelAt(Back, X + 1, 35), K < 15 ? 0xFFFFFFu : 0u) << X;  // the frame follows x = 920
+  }
+  for (int K = 0; K <= 16; ++K) {
+    const int Y = 20 + 30 * K;
+    EXPECT_EQ(PixelAt(Back, 21, Y), 0u) << Y;
+    EXPECT_EQ(PixelAt(Back, 919, Y), 0u) << Y;
+    EXPECT_EQ(PixelAt(Back, 50, Y + 1), Y == 500 ? 0u : 0xFFFFFFu) << Y;
+  }
+  // Frame one pixel outside, top, bottom, left and right.
+  EXPECT_EQ(PixelAt(Back, 19, 19), 0u);
+  EXPECT_EQ(PixelAt(Back, 920, 19), 0u);
+  EXPECT_EQ(PixelAt(Back, 921, 19), 0u);
+  EXPECT_EQ(PixelAt(Back, 19, 500), 0u);
+  EXPECT_EQ(PixelAt(Back, 19, 501), 0u);
+  EXPECT_EQ(PixelAt(Back, 920, 501), 0u);
+  EXPECT_EQ(PixelAt(Back, 921, 500), 0u);
+  // Each line stops before its end point: two corners stay white.
+  EXPECT_EQ(PixelAt(Back, 920, 500), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(Back, 921, 501), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(Back, 18, 18), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(Back, 922, 502), 0xFFFFFFu);
+}
+
+TEST(Grid, BlackPixelsAreExactlyTheGridAndTheFrame) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  // 16 columns of 480, 17 rows of 900, less 15 × 16 crossings; frame
+  // 902 + 902 + 482 + 482 less its one shared corner.
+  EXPECT_EQ(CountPixels(Renderer.BackBuffer(), ColourBlack), 7680 + 15300 - 240 + 2767);
+  EXPECT_EQ(CountPixels(Renderer.BackBuffer(), ColourBlack) +
+                CountPixels(Renderer.BackBuffer(), ColourWhite),
+            940 * 520);
+}
+
+TEST(Grid, StartsAFreshWhitePicture) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  const QImage Empty = Renderer.BackBuffer().copy();
+  for (int N = 1; N <= 450; ++N) {
+    Renderer.DrawSample(1, N, 0xA5, true);
+  }
+  Renderer.DrawChannelLabels(true, true);
+  Renderer.DrawGrid();
+  EXPECT_EQ(Renderer.BackBuffer(), Empty);
+}
+
+struct TLabelCase {
+  const char* Name;
+  bool NumberLabels;
+  bool InternalEqual;
+  int Input;
+  const char* Text;
+  TPixelPoint At;
+};
+
+class ChannelLabels : public testing::TestWithParam<TLabelCase> {};
+
+TEST_P(ChannelLabels, StandLevelWithTheHighLine) {
+  const TLabelCase& Case = GetParam();
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  Renderer.DrawChannelLabels(Case.NumberLabels, Case.InternalEqual);
+  const TRgb Colour = Case.Input <= 8 ? ColourRed : ColourBlue;
+  EXPECT_TRUE(ShowsTextAt(Renderer.BackBuffer(), Case.At, QString::fromUtf8(Case.Text), Colour));
+  // Nothing of the labels' colours on the other side of the picture.
+  const int OtherSide = Case.InternalEqual ? 0 : 922;
+  const QImage Margin = Renderer.BackBuffer().copy(OtherSide, 0, 18, 520);
+  EXPECT_EQ(CountPixels(Margin, ColourRed) + CountPixels(Margin, ColourBlue), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, ChannelLabels,
+    testing::Values(TLabelCase{"Number1", true, false, 1, "1", {4, 30}},
+                    TLabelCase{"Number8", true, false, 8, "8", {4, 240}},
+                    TLabelCase{"Number9", true, false, 9, "9", {4, 270}},
+                    TLabelCase{"Number10", true, false, 10, "10", {2, 300}},
+                    TLabelCase{"Number16", true, false, 16, "16", {2, 480}},
+                    TLabelCase{"Bit0", false, false, 1, "D0", {2, 30}},
+                    TLabelCase{"Bit7", false, false, 8, "D7", {2, 240}},
+                    TLabelCase{"Bit0SecondGroup", false, false, 9, "D0", {2, 270}},
+                    TLabelCase{"Bit7SecondGroup", false, false, 16, "D7", {2, 480}},
+                    TLabelCase{"InternalNumber1", true, true, 1, "1", {928, 30}},
+                    TLabelCase{"InternalNumber9", true, true, 9, "9", {928, 270}},
+                    TLabelCase{"InternalNumber10", true, true, 10, "10", {926, 300}},
+                    TLabelCase{"InternalBit3", false, true, 4, "D3", {926, 120}},
+                    TLabelCase{"InternalBit5SecondGroup", false, true, 14, "D5", {926, 420}}),
+    [](const testing::TestParamInfo<TLabelCase>& Info) { return Info.param.Name; });
+
+// Symbols beside input 1 (b = 30) as rows b .. b + 10, columns 0 .. 14.
+const std::vector<std::string> FallingSymbol = {
+    "...######......", "........#......", "........#......", ".....#..#..#...",
+    ".....#..#..#...", "......#.#.#....", ".......###.....", ".......###.....",
+    "........#......", "........#......", "........#####..",
+};
+const std::vector<std::string> RisingSymbol = {
+    "........#####..", "........#......", "........#......", ".......###.....",
+    ".......###.....", "......#.#.#....", ".....#..#..#...", ".....#..#..#...",
+    "........#......", "........#......", "...######......",
+};
+
+struct TPatternCase {
+  const char* Name;
+  std::array<bool, 8> Boxes;
+};
+
+class TriggerSymbols : public testing::TestWithParam<TPatternCase> {};
+
+TEST_P(TriggerSymbols, RisingForCheckedBoxesFallingForClearOnes) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  Renderer.DrawTriggerStatus(TTriggerMode::InternalEqual, GetParam().Boxes);
+  const QImage& Back = Renderer.BackBuffer();
+  for (int Input = 1; Input <= 8; ++Input) {
+    const bool Rising = GetParam().Boxes[static_cast<std::size_t>(Input - 1)];
+    EXPECT_EQ(InkRows(Back, 0, 30 * Input, 15, 11, ColourRed),
+              Rising ? RisingSymbol : FallingSymbol)
+        << "input " << Input;
+  }
+  // Eight symbols of 30 pixels and nothing else red; the trigger text is black.
+  EXPECT_EQ(CountPixels(Back, ColourRed), 8 * 30);
+  EXPECT_TRUE(ShowsTextAt(Back, {50, 505}, QStringLiteral("Trigger: Interne Egal"), ColourBlack));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, TriggerSymbols,
+    testing::Values(
+        TPatternCase{"NoneTicked", {}},
+        TPatternCase{"Box8Alone", {false, false, false, false, false, false, false, true}},
+        TPatternCase{"Inputs1And3", {true, false, true, false, false, false, false, false}},
+        TPatternCase{"AllTicked", {true, true, true, true, true, true, true, true}}),
+    [](const testing::TestParamInfo<TPatternCase>& Info) { return Info.param.Name; });
+
+struct TModeCase {
+  const char* Name;
+  TTriggerMode Mode;
+  const char* Text;
+};
+
+class TriggerTexts : public testing::TestWithParam<TModeCase> {};
+
+TEST_P(TriggerTexts, OtherModesWriteTheirTextAndNoSymbol) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  Renderer.DrawTriggerStatus(GetParam().Mode, {true, true, true, true, true, true, true, true});
+  EXPECT_TRUE(ShowsTextAt(Renderer.BackBuffer(), {50, 505}, QString::fromUtf8(GetParam().Text),
+                          ColourBlack));
+  EXPECT_EQ(CountPixels(Renderer.BackBuffer(), ColourRed), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, TriggerTexts,
+    testing::Values(
+        TModeCase{"SynchOff", TTriggerMode::SynchOff, "Trigger: Synch OFF"},
+        TModeCase{"ExternalHigh", TTriggerMode::ExternalHigh, "Trigger: Externe Niveau Haut"},
+        TModeCase{"ExternalLow", TTriggerMode::ExternalLow, "Trigger: Externe Niveau Bas"}),
+    [](const testing::TestParamInfo<TModeCase>& Info) { return Info.param.Name; });
+
+TEST(StatusTexts, NoCheckedButtonWritesNothing) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  const QImage Empty = Renderer.BackBuffer().copy();
+  Renderer.DrawTriggerStatus(TTriggerMode::None, {});
+  Renderer.DrawPullLabel(TPull::None);
+  Renderer.DrawTimeBaseLabel(3);
+  Renderer.DrawTimeBaseLabel(22);
+  EXPECT_EQ(Renderer.BackBuffer(), Empty);
+}
+
+TEST(StatusTexts, TimeBaseAndPullTextsAtTheirCorners) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  Renderer.DrawTimeBaseLabel(14);
+  Renderer.DrawPullLabel(TPull::Down);
+  EXPECT_TRUE(
+      ShowsTextAt(Renderer.BackBuffer(), {740, 4}, QStringLiteral("Time/Div : 2ms"), ColourBlack));
+  EXPECT_TRUE(ShowsTextAt(Renderer.BackBuffer(), {740, 505}, QStringLiteral("Entrées Pull Down"),
+                          ColourBlack));
+  Renderer.DrawPullLabel(TPull::Up);
+  EXPECT_TRUE(ShowsTextAt(Renderer.BackBuffer(), {740, 505}, QStringLiteral("Entrées Pull Up"),
+                          ColourBlack));
+}
+
+TEST(RedrawScreen, StartUpScreenOnTheBackBufferOnly) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+  const QImage& Back = Renderer.BackBuffer();
+  EXPECT_TRUE(ShowsTextAt(Back, {740, 4}, QStringLiteral("Time/Div : 1ms"), ColourBlack));
+  EXPECT_TRUE(ShowsTextAt(Back, {2, 30}, QStringLiteral("D0"), ColourRed));
+  EXPECT_TRUE(ShowsTextAt(Back, {2, 480}, QStringLiteral("D7"), ColourBlue));
+  EXPECT_TRUE(ShowsTextAt(Back, {20, 4}, QStringLiteral("12:00:00  "), ColourBlack));
+  EXPECT_TRUE(ShowsTextAt(Back, {80, 4}, QStringLiteral("31/12/2025  "), ColourBlack));
+  EXPECT_EQ(PixelAt(Back, 500, 20), 0u);
+  // The visible picture gets the clock stamp and nothing else.
+  EXPECT_TRUE(ShowsTextAt(Visible, {20, 4}, QStringLiteral("12:00:00  "), ColourBlack));
+  EXPECT_EQ(PixelAt(Visible, 500, 20), 0xFFFFFFu);
+  EXPECT_EQ(CountPixels(Visible.copy(0, 20, 940, 500), ColourWhite), 940 * 500);
+}
+
+TEST(RedrawScreen, InternalEqualModeMovesTheLabelsRight) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  TScreenState State;
+  State.TriggerMode = TTriggerMode::InternalEqual;
+  State.NumberLabels = true;
+  State.Pull = TPull::Up;
+  State.TimeBaseIndex = 21;
+  Renderer.RedrawScreen(State, Visible, Noon);
+  const QImage& Back = Renderer.BackBuffer();
+  EXPECT_TRUE(ShowsTextAt(Back, {928, 30}, QStringLiteral("1"), ColourRed));
+  EXPECT_TRUE(ShowsTextAt(Back, {926, 480}, QStringLiteral("16"), ColourBlue));
+  EXPECT_EQ(InkRows(Back, 0, 60, 15, 11, ColourRed), FallingSymbol);
+  EXPECT_TRUE(ShowsTextAt(Back, {740, 4}, QStringLiteral("Time/Div : 500ms"), ColourBlack));
+  EXPECT_TRUE(ShowsTextAt(Back, {740, 505}, QStringLiteral("Entrées Pull Up"), ColourBlack));
+  EXPECT_TRUE(ShowsTextAt(Back, {50, 505}, QStringLiteral("Trigger: Interne Egal"), ColourBlack));
+}
+
+TEST(RedrawScreen, EmptiesTheTracesButKeepsTheVisiblePicture) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+  for (int N = 1; N <= 450; ++N) {
+    Renderer.DrawSample(1, N, 0xFF, true);
+  }
+  Renderer.PresentScreen(Visible);
+  Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+  EXPECT_EQ(PixelAt(Renderer.BackBuffer(), 100, 30), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(Renderer.BackBuffer(), 501, 30), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(Visible, 100, 30), 0xFF0000u);
+}
+
+TEST(ClockStampDrawing, BothSurfacesShowTheSameStamp) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  const TClockStamp& Stamp =
+      Renderer.DrawClockStamp(Visible, QDateTime(QDate(2025, 1, 1), QTime(0, 0, 9)));
+  EXPECT_EQ(Stamp.Second, 9);
+  EXPECT_EQ(Renderer.ClockStamp().DayText, QStringLiteral("1"));
+  for (const QImage* Surface : {&Renderer.BackBuffer(), static_cast<const QImage*>(&Visible)}) {
+    EXPECT_TRUE(ShowsTextAt(*Surface, {20, 4}, QStringLiteral("0:00:09  "), ColourBlack));
+    EXPECT_TRUE(ShowsTextAt(*Surface, {80, 4}, QStringLiteral("01/01/2025  "), ColourBlack));
+  }
+}
+
+TEST(ClockStampDrawing, TrailingBlanksEraseALongerTime) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  Renderer.DrawClockStamp(Visible, QDateTime(QDate(2025, 12, 31), QTime(23, 58, 58)));
+  Renderer.DrawClockStamp(Visible, QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0)));
+  QImage Fresh = WhitePicture();
+  TPixelCanvas Canvas(Fresh);
+  Canvas.TextOut({20, 4}, QStringLiteral("0:00:00"));
+  EXPECT_EQ(InkRows(Visible, 20, 4, 60, 11, ColourBlack),
+            InkRows(Fresh, 20, 4, 60, 11, ColourBlack));
+}
+
+TEST(PresentScreen, VisiblePictureBecomesTheBackBuffer) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+  Renderer.DrawSample(2, 7, 0x0F, true);
+  TPixelCanvas Overlay(Visible);
+  Overlay.SetPen(ColourMagenta, TPenStyle::Dashed);
+  Overlay.Line({{300, 20}, {300, 500}});
+  Renderer.PresentScreen(Visible);
+  EXPECT_EQ(Visible, Renderer.BackBuffer());
+  EXPECT_EQ(CountPixels(Visible, ColourMagenta), 0);
+}
+
+TEST(PresentScreen, LeavesOtherCopiesOfThePictureAlone) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  const QImage Before = Visible;
+  Renderer.DrawGrid();
+  Renderer.PresentScreen(Visible);
+  EXPECT_EQ(CountPixels(Before, ColourBlack), 0);
+  EXPECT_EQ(Visible, Renderer.BackBuffer());
+}
+
+TEST(PresentScreen, GivesAnEmptyOrMisshapenPictureTheRightShape) {
+  TTraceRenderer Renderer;
+  Renderer.DrawGrid();
+  QImage Empty;
+  Renderer.PresentScreen(Empty);
+  EXPECT_EQ(Empty, Renderer.BackBuffer());
+  QImage Small(10, 10, QImage::Format_RGB888);
+  Renderer.PresentScreen(Small);
+  EXPECT_EQ(Small, Renderer.BackBuffer());
+}
+
+}  // namespace
