@@ -89,6 +89,10 @@ class TJvHidDeviceReadThread {
 /// check-out and gives it back by destroying it (the release).
 class TJvHidDevice {
  public:
+  /// Opens the interface to identify it, then closes it again. Throws
+  /// EControllerError when it cannot be opened or identified. The controller
+  /// makes its devices so; one made otherwise is not in its list.
+  TJvHidDevice(std::unique_ptr<TJvHidPnPInfo> PnPInfo, TJvHidDeviceController& Controller);
   /// The release: stops the reader, closes the handles and, if the device
   /// still belongs to a controller, checks a fresh object for the same
   /// interface back into its list (still plugged in) or leaves the list.
@@ -170,8 +174,6 @@ class TJvHidDevice {
  private:
   friend class TJvHidDeviceController;
   friend class TJvHidDeviceReadThread;
-
-  TJvHidDevice(std::unique_ptr<TJvHidPnPInfo> PnPInfo, TJvHidDeviceController& Controller);
 
   // For the reader thread.
   std::shared_ptr<THidHandle> AcquireReadHandle(THidError& Error);

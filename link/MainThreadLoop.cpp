@@ -81,3 +81,8 @@ void TMainThreadLoop::Shutdown() {
   Pending.clear();
   HandoffDone.notify_all();
 }
+
+std::size_t TMainThreadLoop::QueuedHandoffs() const {
+  std::lock_guard Guard(Lock);
+  return Pending.size();
+}

@@ -57,6 +57,9 @@ class TMainThreadLoop {
   /// handoffs are not run either. For the end of the program.
   void Shutdown();
 
+  /// Handoffs queued and not yet run.
+  std::size_t QueuedHandoffs() const;
+
   /// Whether the caller is on the thread that created the loop.
   bool OnMainThread() const { return std::this_thread::get_id() == MainThread; }
 
@@ -68,7 +71,7 @@ class TMainThreadLoop {
   struct THandoff;
 
   const std::thread::id MainThread;
-  std::mutex Lock;
+  mutable std::mutex Lock;
   std::condition_variable HandoffQueued;
   std::condition_variable HandoffDone;
   std::deque<std::shared_ptr<THandoff>> Pending;
