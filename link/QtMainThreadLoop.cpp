@@ -1,13 +1,15 @@
 #include "link/QtMainThreadLoop.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QMetaObject>
 #include <QSocketNotifier>
 
-namespace {
+#include <sys/eventfd.h>
 
-const QEvent::Type HandoffEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+
+namespace {
 
 class TQtReadableWatch : public TReadableWatch {
  public:
@@ -23,10 +25,19 @@ class TQtReadableWatch : public TReadableWatch {
 
 }  // namespace
 
-TQtMainThreadLoop::TQtMainThreadLoop(QObject* Parent) : QObject(Parent) {}
+TQtMainThreadLoop::TQtMainThreadLoop(QObject* Parent)
+    : QObject(Parent), WakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  if (!WakeFd.Valid()) {
+    throw std::system_error(errno, std::generic_category(), "eventfd");
+  }
+  WakeNotifier =
+      std::make_unique<QSocketNotifier>(static_cast<qintptr>(WakeFd.Get()), QSocketNotifier::Read);
+  connect(WakeNotifier.get(), &QSocketNotifier::activated, this, [this] { RunHandoffs(); });
+}
 
 TQtMainThreadLoop::~TQtMainThreadLoop() {
   Shutdown();
+  WakeNotifier.reset();
 }
 
 void TQtMainThreadLoop::Post(std::function<void()> Task) {
@@ -40,23 +51,20 @@ std::unique_ptr<TReadableWatch> TQtMainThreadLoop::WatchReadable(int Fd,
 }
 
 void TQtMainThreadLoop::WakeMainThread() {
-  // One wake event in the queue is enough: it runs every queued handoff.
-  if (!WakePosted.exchange(true)) {
-    QCoreApplication::postEvent(this, new QEvent(HandoffEvent));
-  }
+  const std::uint64_t One = 1;
+  [[maybe_unused]] auto Ignored = ::write(WakeFd.Get(), &One, sizeof One);
 }
 
-bool TQtMainThreadLoop::event(QEvent* Event) {
-  if (Event->type() != HandoffEvent) {
-    return QObject::event(Event);
-  }
-  WakePosted = false;
+void TQtMainThreadLoop::RunHandoffs() {
+  std::uint64_t Count = 0;
+  [[maybe_unused]] auto Ignored = ::read(WakeFd.Get(), &Count, sizeof Count);
   try {
     RunPendingHandoffs();
   } catch (...) {
     // Handoffs queued behind the failed one still get their turn.
-    WakeMainThread();
+    if (QueuedHandoffs() > 0) {
+      WakeMainThread();
+    }
     throw;
   }
-  return true;
 }

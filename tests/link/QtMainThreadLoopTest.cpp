@@ -81,21 +81,23 @@ TEST_F(QtLink, ControllerAnnouncesLendsReadsAndLosesTheAnalyser) {
       Held = nullptr;
     }
   });
-  // A device model: every write is answered by two reports.
-  Analyser->SetWriteHook([&](const std::uint8_t*, std::size_t) {
-    Analyser->InjectReport(std::vector<std::uint8_t>(65, 20));
-    Analyser->InjectReport(std::vector<std::uint8_t>(65, 21));
+  // A device model: the single command is answered by two reports.
+  Analyser->SetWriteHook([&](const std::uint8_t* Report, std::size_t Size) {
+    if (Size > 1 && Report[1] == 4) {
+      Analyser->InjectReport(std::vector<std::uint8_t>(65, 20));
+      Analyser->InjectReport(std::vector<std::uint8_t>(65, 21));
+    }
   });
 
   ASSERT_TRUE(RunUntil([&] { return Held != nullptr; }));
   EXPECT_EQ(Analyser->WrittenReports().size(), 1U);
-  // The reports went out before the reader's handle may have opened; ask again.
   ASSERT_TRUE(Analyser->WaitForReaders(1, 5s));
   const std::uint8_t Single[65] = {0, 4};
   std::uint32_t Written = 0;
   ASSERT_TRUE(Held->WriteReport(Single, 65, Written));
-  ASSERT_TRUE(RunUntil([&] { return Blocks.size() >= 2; }));
-  EXPECT_EQ(Blocks.back(), std::vector<std::uint8_t>(64, 21));
+  ASSERT_TRUE(RunUntil([&] { return Blocks.size() == 2; }));
+  EXPECT_EQ(Blocks[0], std::vector<std::uint8_t>(64, 20));
+  EXPECT_EQ(Blocks[1], std::vector<std::uint8_t>(64, 21));
 
   Platform.Unplug(*Analyser);
   ASSERT_TRUE(RunUntil([&] { return Removed; }));
