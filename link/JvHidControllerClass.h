@@ -222,8 +222,8 @@ class TJvHidDevice {
 class TJvHidDeviceController {
  public:
   TJvHidDeviceController(THidPlatform& Platform, TMainThreadLoop& Loop);
-  /// Checked-out devices are marked unplugged and left to their holders;
-  /// the others are destroyed.
+  /// Checked-out devices are marked unplugged, their readers stopped, and
+  /// left to their holders; the others are destroyed.
   ~TJvHidDeviceController();
   TJvHidDeviceController(const TJvHidDeviceController&) = delete;
   TJvHidDeviceController& operator=(const TJvHidDeviceController&) = delete;

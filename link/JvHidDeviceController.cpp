@@ -32,7 +32,10 @@ TJvHidDeviceController::~TJvHidDeviceController() {
   for (TJvHidDevice* Device : Listed) {
     Device->Owner = nullptr;
     if (Device->CheckedOut()) {
-      Device->MarkUnplugged();  // its holder still releases it
+      // Its holder still releases it. Nothing can be read from it any more,
+      // and its reader must not outlive the loop it hands reports to.
+      Device->MarkUnplugged();
+      Device->StopReader();
     } else {
       delete Device;
     }

@@ -297,6 +297,7 @@ TEST_F(HidController, DestructionLeavesCheckedOutDevicesToTheirHolders) {
   EXPECT_EQ(Held->Controller(), nullptr);
   EXPECT_FALSE(Held->Plugged());
   EXPECT_EQ(Unplugged, 1);
+  EXPECT_FALSE(Held->ReaderRunning()) << "no reader left to outlive the loop";
   delete Held;  // still fine without its controller
   EXPECT_EQ(Analyser->ReaderCount(), 0U);
 }
