@@ -1,0 +1,98 @@
+#include "link/LinuxHidPlatform.h"
+
+#include "link/LinuxHidHandle.h"
+
+#include <libudev.h>
+
+#include <cstring>
+#include <set>
+
+TLinuxHidPlatform::TLinuxHidPlatform() : Context(udev_new()) {
+  if (Context == nullptr) {
+    return;
+  }
+  // The monitor exists before anyone enumerates: whatever is plugged in
+  // after this point leaves an event behind.
+  Monitor = udev_monitor_new_from_netlink(Context, "udev");
+  if (Monitor != nullptr &&
+      (udev_monitor_filter_add_match_subsystem_devtype(Monitor, "hidraw", nullptr) < 0 ||
+       udev_monitor_enable_receiving(Monitor) < 0)) {
+    udev_monitor_unref(Monitor);
+    Monitor = nullptr;
+  }
+}
+
+TLinuxHidPlatform::~TLinuxHidPlatform() {
+  if (Monitor != nullptr) {
+    udev_monitor_unref(Monitor);
+  }
+  if (Context != nullptr) {
+    udev_unref(Context);
+  }
+}
+
+std::vector<THidInterface> TLinuxHidPlatform::Enumerate() {
+  std::vector<THidInterface> Present;
+  if (Context == nullptr) {
+    return Present;
+  }
+  udev_enumerate* Scan = udev_enumerate_new(Context);
+  if (Scan == nullptr) {
+    return Present;
+  }
+  std::set<std::string> SysPaths;
+  if (udev_enumerate_add_match_subsystem(Scan, "hidraw") >= 0 &&
+      udev_enumerate_scan_devices(Scan) >= 0) {
+    udev_list_entry* Entry;
+    udev_list_entry_foreach(Entry, udev_enumerate_get_list_entry(Scan)) {
+      const char* SysPath = udev_list_entry_get_name(Entry);
+      if (SysPath == nullptr) {
+        continue;
+      }
+      udev_device* Device = udev_device_new_from_syspath(Context, SysPath);
+      if (Device == nullptr) {
+        continue;  // gone already, or unreadable: the next one may do
+      }
+      if (const char* Node = udev_device_get_devnode(Device)) {
+        SysPaths.insert(SysPath);
+        Present.push_back({Numbers.NumberOf(SysPath), Node});
+      }
+      udev_device_unref(Device);
+    }
+  }
+  udev_enumerate_unref(Scan);
+  Numbers.KeepOnly(SysPaths);
+  return Present;
+}
+
+std::unique_ptr<THidHandle> TLinuxHidPlatform::OpenMain(const std::string& Path, THidError& Error) {
+  if (auto Handle = OpenHidrawReadWrite(Path, Error)) {
+    return Handle;
+  }
+  // Keep the reason the read-write open failed, not the fallback's.
+  THidError Ignored;
+  return OpenHidrawQueryOnly(Path, Ignored);
+}
+
+std::unique_ptr<THidHandle> TLinuxHidPlatform::OpenReader(const std::string& Path,
+                                                          THidError& Error) {
+  return OpenHidrawReader(Path, Error);
+}
+
+int TLinuxHidPlatform::ChangeNoticeFd() const {
+  return Monitor != nullptr ? udev_monitor_get_fd(Monitor) : -1;
+}
+
+void TLinuxHidPlatform::DrainChangeNotice() {
+  if (Monitor == nullptr) {
+    return;
+  }
+  while (udev_device* Device = udev_monitor_receive_device(Monitor)) {
+    const char* Action = udev_device_get_action(Device);
+    const char* SysPath = udev_device_get_syspath(Device);
+    if (Action != nullptr && SysPath != nullptr && std::strcmp(Action, "remove") == 0) {
+      Numbers.Forget(SysPath);
+    }
+    udev_device_unref(Device);
+  }
+}

@@ -1,0 +1,80 @@
+// What the link needs from whoever runs the main (user-interface) thread:
+// posting work to it, watching a file descriptor on it, and the reader
+// threads' synchronous handoff. Qt-free; QtMainThreadLoop and
+// PollMainThreadLoop implement it.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+/// A watch on a readable file descriptor; destroying it ends the watch.
+class TReadableWatch {
+ public:
+  virtual ~TReadableWatch() = default;
+};
+
+/// The main thread's loop as the link sees it. Created on the main thread.
+class TMainThreadLoop {
+ public:
+  TMainThreadLoop();
+  virtual ~TMainThreadLoop();
+  TMainThreadLoop(const TMainThreadLoop&) = delete;
+  TMainThreadLoop& operator=(const TMainThreadLoop&) = delete;
+
+  /// Runs Task on the main thread once the loop gets there. Any thread.
+  virtual void Post(std::function<void()> Task) = 0;
+
+  /// Calls Callback on the main thread whenever Fd is readable, until the
+  /// returned watch is destroyed. The callback must consume what it reads.
+  virtual std::unique_ptr<TReadableWatch> WatchReadable(int Fd, std::function<void()> Callback) = 0;
+
+  /// From another thread: has Task run on the main thread and returns once it
+  /// has run (or thrown: the exception stays on the main thread). On the main
+  /// thread itself, runs Task at once. After Shutdown(), returns at once
+  /// without running it.
+  void RunSynchronously(std::function<void()> Task);
+
+  /// Main thread: runs the handoffs queued so far. An exception from one of
+  /// them still releases its waiting thread and is then rethrown; the
+  /// handoffs after it stay queued. Returns how many ran.
+  std::size_t RunPendingHandoffs();
+
+  /// Main thread: waits until a handoff is queued, WakeHandoffWaiter() is
+  /// called or MaxWait passes, then runs the queued handoffs.
+  void WaitAndRunHandoffs(std::chrono::milliseconds MaxWait);
+
+  /// Any thread: ends a WaitAndRunHandoffs() early.
+  void WakeHandoffWaiter();
+
+  /// Releases every waiting thread without running its handoff; later
+  /// handoffs are not run either. For the end of the program.
+  void Shutdown();
+
+  /// Handoffs queued and not yet run.
+  std::size_t QueuedHandoffs() const;
+
+  /// Whether the caller is on the thread that created the loop.
+  bool OnMainThread() const { return std::this_thread::get_id() == MainThread; }
+
+ protected:
+  /// Any thread: asks the main thread to call RunPendingHandoffs() soon.
+  virtual void WakeMainThread() = 0;
+
+ private:
+  struct THandoff;
+
+  const std::thread::id MainThread;
+  mutable std::mutex Lock;
+  std::condition_variable HandoffQueued;
+  std::condition_variable HandoffDone;
+  std::deque<std::shared_ptr<THandoff>> Pending;
+  bool WakeRequested = false;
+  bool ShutDown = false;
+};
