@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QLabel>
 #include <QPixmap>
 #include <QWidget>
 
@@ -48,6 +49,17 @@ inline constexpr int PlugAnimationFrames = 24;
 void DrawPlugAnimationFrame(QPainter& Painter, int Frame);
 
 }  // namespace Artwork
+
+/// A picture control: shows its picture from the top-left corner, in full
+/// colour even when its group is disabled.
+class TStillPicture : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* Event) override;
+};
 
 /// The animated picture of the plug-in panel; it plays while it is shown.
 class TPlugAnimation : public QWidget {

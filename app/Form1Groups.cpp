@@ -39,7 +39,7 @@ QRadioButton* RadioButton(QWidget* Parent, const char* Name, int X, int Y, int W
 
 QLabel* Picture(QWidget* Parent, const char* Name, int X, int Y, int Width, int Height,
                 const QPixmap& Pixmap, const QString& Hint = QString()) {
-  auto* Label = Place<QLabel>(Parent, Name, X, Y, Width, Height);
+  auto* Label = Place<TStillPicture>(Parent, Name, X, Y, Width, Height);
   Label->setPixmap(Pixmap);
   Label->setToolTip(Hint);
   return Label;

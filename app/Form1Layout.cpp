@@ -175,7 +175,7 @@ void TForm1::BuildTraceArea(QWidget* Client) {
   Panel3 = Place<QFrame>(Panel1, "Panel3", 304, 59, 340, 420);
   Panel3->setFrameStyle(QFrame::Box | QFrame::Sunken);
   FillWithWindowColour(Panel3);
-  Image12 = Place<QLabel>(Panel3, "Image12", 8, 8, 322, 404);
+  Image12 = Place<TStillPicture>(Panel3, "Image12", 8, 8, 322, 404);
   Image12->setPixmap(Artwork::PlugInPicture());
   Image12->setToolTip(Hint(
       nullptr,
@@ -239,7 +239,7 @@ void TForm1::BuildStartPrompt(QWidget* Client) {
   Panel6 = Place<QFrame>(Client, "Panel6", 181, 440, 342, 161);
   Panel6->setFrameStyle(QFrame::Box | QFrame::Sunken);
   FillWithWindowColour(Panel6);
-  Image11 = Place<QLabel>(Panel6, "Image11", 8, 8, 325, 143);
+  Image11 = Place<TStillPicture>(Panel6, "Image11", 8, 8, 325, 143);
   Image11->setPixmap(Artwork::StartPromptPicture());
   Image11->setCursor(Qt::ForbiddenCursor);
   Image11->setToolTip(Hint(nullptr, "Click the button to launch the acquisition"));

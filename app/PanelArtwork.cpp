@@ -178,6 +178,11 @@ QPixmap StartPromptPicture() {
 
 }  // namespace Artwork
 
+void TStillPicture::paintEvent(QPaintEvent* /*Event*/) {
+  QPainter Painter(this);
+  Painter.drawPixmap(0, 0, pixmap());
+}
+
 TPlugAnimation::TPlugAnimation(QWidget* Parent) : QWidget(Parent) {}
 
 void TPlugAnimation::paintEvent(QPaintEvent* /*Event*/) {
