@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <vector>
 
 namespace Artwork {
 namespace {
@@ -154,8 +155,8 @@ QPixmap ArrowGlyph(TArrowGlyph Glyph) {
   const bool Two = Glyph == TArrowGlyph::TwoLeft || Glyph == TArrowGlyph::TwoRight;
   const bool Left = Glyph == TArrowGlyph::TwoLeft || Glyph == TArrowGlyph::OneLeft;
   const QColor Colour = Two ? QColor(Qt::red) : QColor(Qt::magenta);
-  for (const double Tip :
-       Two ? std::initializer_list<double>{0.5, 4.5} : std::initializer_list<double>{2.5}) {
+  const std::vector<double> Tips = Two ? std::vector<double>{0.5, 4.5} : std::vector<double>{2.5};
+  for (const double Tip : Tips) {
     const double Base = Tip + 4;
     if (Left) {
       Triangle(Canvas.Painter, QPointF(Tip, 4.5), QPointF(Base, 0.5), QPointF(Base, 8.5), Colour,
