@@ -1,10 +1,314 @@
-// The main window.
+// The main window: owns every control, the settings lines, the analyser
+// device and the run's shared values, and carries the event handlers. Each
+// handler lives in a file of its subsystem (app/, acquisition/, display/,
+// link/); the controls keep their designer names and are public so that the
+// handlers of every subsystem and the tests reach them.
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <exception>
+
+#include "app/ApplicationState.h"
+#include "app/SettingsFormat.h"
+#include "link/AnalyserProtocol.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QRadioButton;
+class QScrollBar;
+class QSlider;
+class QTimer;
+class QToolButton;
+class TEnvironment;
+class TJvHidDevice;
+class TPictureBox;
+class TPlugAnimation;
+class TStatusBar;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TForm1(QWidget* Parent = nullptr);
+  /// Builds every control with its design-time properties, then runs
+  /// FormCreate (start-up).
+  explicit TForm1(TEnvironment& Environment, QWidget* Parent = nullptr);
+  ~TForm1() override;
+
+  // ---- Start, end and the settings file (app/Form1.cpp) ----
+  /// Start-up: loads the settings and puts every control in its waiting state.
+  void FormCreate();
+  /// Close request of the window: cmdClose when an analyser is held; the
+  /// window may always close.
+  void FormCloseQuery(bool& CanClose);
+  /// Destruction: releases the back buffer; nothing is saved or sent.
+  void FormDestroy();
+  /// Menu "Quitter" and the quit tool button: cmdClose when an analyser is
+  /// held, then the application ends.
+  void Quitter2Click();
+  /// Reads "parametres.inf" of the program folder into Settings.
+  void LoadSettings();
+  /// Writes Settings to "parametres.inf"; throws TSettingsWriteError.
+  void SaveSettings();
+  /// Path of a file in the program folder (settings file, snapshot).
+  QString FileInProgramFolder(const QString& Name) const;
+
+  // ---- Commands to the analyser (link/SendCommand.cpp) ----
+  /// Fills CommandReport, then writes it to AnalyserDevice when one is held.
+  void SendCommand(TAnalyserCommand Code);
+  void SendCommand(TAnalyserCommand Code, std::uint8_t P1);
+  void SendCommand(TAnalyserCommand Code, std::uint8_t P1, std::uint8_t P2);
+
+  // ---- Trace picture (display/) ----
+  /// Draws the empty screen into the back buffer (Image1's picture).
+  void RedrawScreen();
+  /// Copies the back buffer to the visible picture (Image2's).
+  void PresentScreen();
+  void Afficherfrontsmontantsetdescendants1Click();
+  void Indicateurs116ouD0D151Click();
+  void ScrollBar1Change();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void SpeedButton3Click();
+  void SpeedButton4Click();
+  void SpeedButton26Click();
+  void Image2MouseDown(int X, int Y);
+  void Image2MouseMove(int X, int Y);
+  void Image2MouseUp(int X, int Y);
+
+  // ---- Acquisition modes and clock tick (acquisition/AcquisitionModes.cpp) ----
+  void SpeedButton23Click();
+  void SpeedButton24Click();
+  void SpeedButton25Click();
+  void Timer1Timer();
+
+  // ---- Time base (acquisition/TimeBaseHandlers.cpp) ----
+  /// A time-base button of TimeBaseIndex Index was clicked.
+  void TimeBaseButtonClick(int Index);
+  void SpeedButton5Click();
+  void SpeedButton6Click();
+  void SpeedButton7Click();
+  void SpeedButton8Click();
+  void SpeedButton9Click();
+  void SpeedButton10Click();
+  void SpeedButton11Click();
+  void SpeedButton12Click();
+  void SpeedButton13Click();
+  void SpeedButton14Click();
+  void SpeedButton15Click();
+  void SpeedButton16Click();
+  void SpeedButton17Click();
+  void SpeedButton18Click();
+  void SpeedButton19Click();
+  void SpeedButton20Click();
+  void SpeedButton21Click();
+  void SpeedButton22Click();
+
+  // ---- Trigger mode (acquisition/TriggerConfiguration.cpp) ----
+  /// Checks the mode's radio button (which runs its handler when it was not
+  /// checked) and enables the pattern boxes for mode 1 only.
+  void SelectTriggerMode(int Mode);
+  void RadioButton1Click();
+  void RadioButton2Click();
+  void RadioButton3Click();
+  void RadioButton4Click();
+
+  // ---- Trigger pattern (acquisition/TriggerPattern.cpp) ----
+  /// Pattern box K (1..8) changed state.
+  void TriggerBoxClick(int K);
+  void CheckBox1Click();
+  void CheckBox2Click();
+  void CheckBox3Click();
+  void CheckBox4Click();
+  void CheckBox5Click();
+  void CheckBox6Click();
+  void CheckBox7Click();
+  void CheckBox8Click();
+  void SpeedButton28Click();
+  void SpeedButton29Click();
+
+  // ---- Pull (acquisition/InputPull.cpp) and PC speed (acquisition/PcSpeed.cpp) ----
+  void RadioButton5Click();
+  void RadioButton6Click();
+  void RglagedelavitessedevotrePC1Click();
+  void ToolButton1Click();
+  void SpeedButton27Click();
+  void TrackBar1Change();
+
+  // ---- Output (app/Output.cpp), About and online guide (app/About.cpp) ----
+  void Sauvegarder1Click();
+  void Imprimer1Click();
+  void Copier1Click();
+  void Aide2Click();
+  void Aproposde1Click();
+
+  // ---- Controls, by their designer names ----
+  QMenu* Fichier1 = nullptr;
+  QAction* Sauvegarder1 = nullptr;
+  QAction* Imprimer1 = nullptr;
+  QAction* N1 = nullptr;  // separator
+  QAction* Quitter2 = nullptr;
+  QMenu* Edition1 = nullptr;
+  QAction* Copier1 = nullptr;
+  QMenu* Options1 = nullptr;
+  QAction* RglagedelavitessedevotrePC1 = nullptr;
+  QAction* Afficherfrontsmontantsetdescendants1 = nullptr;
+  QAction* Indicateurs116ouD0D151 = nullptr;
+  QMenu* Aide1 = nullptr;
+  QAction* Aide2 = nullptr;
+  QAction* Aproposde1 = nullptr;
+
+  QFrame* ToolBar1 = nullptr;
+  QWidget* ToolBar2 = nullptr;
+  QToolButton* ToolButton1 = nullptr;  // PC speed
+  QToolButton* ToolButton2 = nullptr;  // print
+  QToolButton* ToolButton3 = nullptr;  // save
+  QToolButton* ToolButton5 = nullptr;  // copy
+  QToolButton* ToolButton6 = nullptr;  // quit
+  QToolButton* ToolButton7 = nullptr;  // online guide
+  QFrame* ToolButton4 = nullptr;       // separators
+  QFrame* ToolButton8 = nullptr;
+  QFrame* ToolButton9 = nullptr;
+  QFrame* ToolButton10 = nullptr;
+  QFrame* ToolButton11 = nullptr;
+
+  QFrame* Panel1 = nullptr;       // trace area
+  TPictureBox* Image1 = nullptr;  // back buffer, hidden
+  TPictureBox* Image2 = nullptr;  // visible picture
+  QFrame* Panel3 = nullptr;       // plug-in panel
+  QLabel* Image12 = nullptr;
+  TPlugAnimation* Animate1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QFrame* Panel5 = nullptr;  // PC speed panel
+  QLabel* Label6 = nullptr;
+  QLabel* Label7 = nullptr;
+  QLabel* Label8 = nullptr;
+  QLabel* Label9 = nullptr;
+  QLabel* Label10 = nullptr;
+  QSlider* TrackBar1 = nullptr;
+  QToolButton* SpeedButton27 = nullptr;
+  QFrame* Panel4 = nullptr;  // hidden
+  QLabel* Label5 = nullptr;
+
+  QToolButton* SpeedButton1 = nullptr;  // scroll row
+  QToolButton* SpeedButton2 = nullptr;
+  QToolButton* SpeedButton3 = nullptr;
+  QToolButton* SpeedButton4 = nullptr;
+  QScrollBar* ScrollBar1 = nullptr;
+
+  QGroupBox* GroupBox1 = nullptr;                  // time base
+  std::array<QToolButton*, 18> TimeBaseButtons{};  // SpeedButton5..22, in TimeBaseIndex order
+  QToolButton* SpeedButton5 = nullptr;
+  QToolButton* SpeedButton6 = nullptr;
+  QToolButton* SpeedButton7 = nullptr;
+  QToolButton* SpeedButton8 = nullptr;
+  QToolButton* SpeedButton9 = nullptr;
+  QToolButton* SpeedButton10 = nullptr;
+  QToolButton* SpeedButton11 = nullptr;
+  QToolButton* SpeedButton12 = nullptr;
+  QToolButton* SpeedButton13 = nullptr;
+  QToolButton* SpeedButton14 = nullptr;
+  QToolButton* SpeedButton15 = nullptr;
+  QToolButton* SpeedButton16 = nullptr;
+  QToolButton* SpeedButton17 = nullptr;
+  QToolButton* SpeedButton18 = nullptr;
+  QToolButton* SpeedButton19 = nullptr;
+  QToolButton* SpeedButton20 = nullptr;
+  QToolButton* SpeedButton21 = nullptr;
+  QToolButton* SpeedButton22 = nullptr;
+
+  QGroupBox* GroupBox2 = nullptr;        // acquisition
+  QToolButton* SpeedButton23 = nullptr;  // halt
+  QToolButton* SpeedButton24 = nullptr;  // loop
+  QToolButton* SpeedButton25 = nullptr;  // single
+  QLabel* Image7 = nullptr;              // upper lamp, unlit
+  QLabel* Image8 = nullptr;              // lower lamp, lit
+  QLabel* Image9 = nullptr;              // upper lamp, lit
+  QLabel* Image10 = nullptr;             // lower lamp, unlit
+
+  QGroupBox* GroupBox3 = nullptr;  // trigger
+  QRadioButton* RadioButton1 = nullptr;
+  QRadioButton* RadioButton2 = nullptr;
+  QRadioButton* RadioButton3 = nullptr;
+  QRadioButton* RadioButton4 = nullptr;
+  QLabel* Image3 = nullptr;
+  QLabel* Image4 = nullptr;
+  QLabel* Image5 = nullptr;
+  QLabel* Image6 = nullptr;
+  std::array<QCheckBox*, 8> CheckBoxes{};  // CheckBox1..8 in order
+  QCheckBox* CheckBox1 = nullptr;
+  QCheckBox* CheckBox2 = nullptr;
+  QCheckBox* CheckBox3 = nullptr;
+  QCheckBox* CheckBox4 = nullptr;
+  QCheckBox* CheckBox5 = nullptr;
+  QCheckBox* CheckBox6 = nullptr;
+  QCheckBox* CheckBox7 = nullptr;
+  QCheckBox* CheckBox8 = nullptr;
+  QToolButton* SpeedButton28 = nullptr;  // all
+  QToolButton* SpeedButton29 = nullptr;  // none
+  QFrame* Panel2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+
+  QGroupBox* GroupBox5 = nullptr;  // pull
+  QRadioButton* RadioButton5 = nullptr;
+  QRadioButton* RadioButton6 = nullptr;
+
+  QGroupBox* GroupBox4 = nullptr;  // measure
+  QToolButton* SpeedButton26 = nullptr;
+
+  QFrame* Panel6 = nullptr;  // start prompt
+  QLabel* Image11 = nullptr;
+
+  TStatusBar* StatusBar1 = nullptr;
+  QTimer* Timer1 = nullptr;
+
+  // ---- State ----
+  /// The lines of "parametres.inf".
+  TSettings Settings;
+  /// The attached analyser; null until the analyser is attached.
+  TJvHidDevice* AnalyserDevice = nullptr;
+  /// The values shared by the handlers.
+  TApplicationState State;
+  /// Outside world: folders, clock, boxes, beep, shell.
+  TEnvironment& Environment;
+
+  /// The radio button of trigger mode Mode (0..3).
+  QRadioButton* TriggerModeButton(int Mode) const;
+  /// Time-base button of TimeBaseIndex Index (4..21).
+  QToolButton* TimeBaseButton(int Index) const;
+
+ protected:
+  void closeEvent(QCloseEvent* Event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolBar(QWidget* Client);
+  void BuildTraceArea(QWidget* Client);
+  void BuildScrollRow(QWidget* Client);
+  void BuildTimeBaseGroup(QWidget* Client);
+  void BuildAcquisitionGroup(QWidget* Client);
+  void BuildTriggerGroup(QWidget* Client);
+  void BuildPullAndMeasureGroups(QWidget* Client);
+  void BuildStartPrompt(QWidget* Client);
+  void WireHandlers();
+  void ReportStartUpFailure(const std::exception& Error);
+  void SendCloseOnce();
+  /// Writes CommandReport to AnalyserDevice; nothing without one.
+  void WriteCommandReport();
+
+  /// Folder holding the settings and the snapshot, ending with '/'.
+  QString ProgramFolderPath;
+  /// Start-up shows at most one error box for the settings file.
+  bool StartUpFailureShown = false;
+  bool CloseSent = false;
+  QButtonGroup* TimeBaseGroup = nullptr;
+  QButtonGroup* AcquisitionGroup = nullptr;
 };

@@ -1,10 +1,14 @@
-#include <QApplication>
-
+// Process entry: the application object, its environment and the main
+// window, then the message loop.
+#include "app/Application.h"
 #include "app/Form1.h"
+#include "app/QtEnvironment.h"
 
 int main(int Argc, char** Argv) {
-  QApplication Application(Argc, Argv);
-  TForm1 Form1;
+  TApplication Application(Argc, Argv);
+  TQtEnvironment Environment;
+  Application.SetEnvironment(&Environment);
+  TForm1 Form1(Environment);  // runs start-up
   Form1.show();
   return Application.exec();
 }

@@ -1,0 +1,56 @@
+// Trigger mode: the four radio buttons of the trigger group.
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "acquisition/TriggerTexts.h"
+#include "app/Form1.h"
+#include "app/StatusBar.h"
+
+namespace {
+// Status panel of the trigger pattern.
+constexpr int PatternPanel = 2;
+}  // namespace
+
+void TForm1::SelectTriggerMode(int Mode) {
+  // Checking a button that was not checked runs its handler, which calls
+  // back here; the button is then already checked and nothing runs twice.
+  TriggerModeButton(Mode)->setChecked(true);
+  const bool PatternUsed = Mode == TriggerModeInternalEqual;
+  for (QCheckBox* Box : CheckBoxes) {
+    Box->setEnabled(PatternUsed);
+  }
+  SpeedButton28->setEnabled(PatternUsed);
+  SpeedButton29->setEnabled(PatternUsed);
+}
+
+namespace {
+void TriggerModeChosen(TForm1& Form, int Mode) {
+  Form.RedrawScreen();
+  Form.PresentScreen();
+  const std::string Text =
+      Mode == TriggerModeInternalEqual
+          ? ModeButtonPatternText(static_cast<std::uint8_t>(Form.State.TriggerPattern & 0xFF))
+          : BlankPatternText();
+  Form.StatusBar1->SetPanelText(PatternPanel, QString::fromStdString(Text));
+  Form.SelectTriggerMode(Mode);
+  // Only the mode: the analyser keeps the pattern it was last sent.
+  Form.SendCommand(cmdTriggerMode, static_cast<std::uint8_t>(Mode));
+}
+}  // namespace
+
+void TForm1::RadioButton1Click() {
+  TriggerModeChosen(*this, TriggerModeOff);
+}
+
+void TForm1::RadioButton2Click() {
+  TriggerModeChosen(*this, TriggerModeInternalEqual);
+}
+
+void TForm1::RadioButton3Click() {
+  TriggerModeChosen(*this, TriggerModeExternalHigh);
+}
+
+void TForm1::RadioButton4Click() {
+  TriggerModeChosen(*this, TriggerModeExternalLow);
+}

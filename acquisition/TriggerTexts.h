@@ -1,0 +1,28 @@
+// Texts of the trigger configuration: the pattern readout of the status bar
+// and the mode's name on the trace picture.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+/// Trigger modes as sent with cmdTriggerMode.
+inline constexpr int TriggerModeOff = 0;
+inline constexpr int TriggerModeInternalEqual = 1;
+inline constexpr int TriggerModeExternalHigh = 2;
+inline constexpr int TriggerModeExternalLow = 3;
+inline constexpr int TriggerModeCount = 4;
+
+/// What the pattern panel shows outside the internal mode: 59 blanks.
+std::string BlankPatternText();
+
+/// The pattern text written when the internal mode is chosen:
+/// "Trigger Interne Egal -> Dec: 5   Hex: 05   Bin: 101".
+std::string ModeButtonPatternText(std::uint8_t Pattern);
+
+/// The pattern text written when a pattern box changes:
+/// "Trigger Interne Egal (Entrées) -> Dec: 5   Hex: 05   Bin: 101".
+std::string PatternBoxPatternText(std::uint8_t Pattern);
+
+/// The mode's text on the trace picture ("Trigger: Synch OFF", ...); empty
+/// for a mode that does not exist.
+std::string TriggerModePictureText(int Mode);

@@ -1,0 +1,64 @@
+#include "app/ControlSemantics.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QRadioButton>
+
+namespace ControlSemantics {
+
+void OnBecomesChecked(QRadioButton* Button, THandler Handler) {
+  QObject::connect(Button, &QAbstractButton::toggled, Button,
+                   [Handler = std::move(Handler)](bool Checked) {
+                     if (Checked) {
+                       Handler();
+                     }
+                   });
+}
+
+void OnStateChange(QCheckBox* Box, THandler Handler) {
+  QObject::connect(Box, &QAbstractButton::toggled, Box,
+                   [Handler = std::move(Handler)](bool) { Handler(); });
+}
+
+void OnClick(QAbstractButton* Button, THandler Handler) {
+  // clicked is sent after any latching change and also when the button that
+  // is down in an exclusive group is clicked, never by setChecked.
+  QObject::connect(Button, &QAbstractButton::clicked, Button,
+                   [Handler = std::move(Handler)](bool) { Handler(); });
+}
+
+void OnPositionChange(QAbstractSlider* Slider, THandler Handler) {
+  QObject::connect(Slider, &QAbstractSlider::valueChanged, Slider,
+                   [Handler = std::move(Handler)](int) { Handler(); });
+}
+
+void OnChoose(QAction* Item, THandler Handler) {
+  QObject::connect(Item, &QAction::triggered, Item,
+                   [Handler = std::move(Handler)](bool) { Handler(); });
+}
+
+QButtonGroup* MakeExclusiveGroup(QObject* Owner, std::initializer_list<QAbstractButton*> Buttons) {
+  auto* Group = new QButtonGroup(Owner);
+  Group->setExclusive(true);
+  for (QAbstractButton* Button : Buttons) {
+    Button->setCheckable(true);
+    Group->addButton(Button);
+  }
+  return Group;
+}
+
+void MakeToggleButton(QAbstractButton* Button) {
+  if (QButtonGroup* Group = Button->group()) {
+    Group->removeButton(Button);
+  }
+  Button->setCheckable(true);
+}
+
+void PutDown(QAbstractButton* Button) {
+  Button->setChecked(true);
+}
+
+}  // namespace ControlSemantics

@@ -1,0 +1,13 @@
+// The two display options of the Options menu. Each item toggles its own
+// check mark when chosen; neither redraws: the choice shows at the next
+// drawing.
+#include <QAction>
+
+#include "app/Form1.h"
+
+void TForm1::Afficherfrontsmontantsetdescendants1Click() {}
+
+void TForm1::Indicateurs116ouD0D151Click() {
+  Settings.IndicatorSetting() = Indicateurs116ouD0D151->isChecked() ? "1" : "0";
+  SaveSettings();
+}

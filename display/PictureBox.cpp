@@ -1,0 +1,38 @@
+#include "display/PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TPictureBox::TPictureBox(QWidget* Parent)
+    : QWidget(Parent), Image(PictureWidth, PictureHeight, QImage::Format_RGB32) {
+  Image.fill(Qt::white);
+  resize(PictureWidth, PictureHeight);
+  // Moves are reported without a button held, as the readout needs.
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QImage& TPictureBox::Picture() {
+  update();
+  return Image;
+}
+
+void TPictureBox::paintEvent(QPaintEvent* Event) {
+  QPainter Painter(this);
+  Painter.drawImage(Event->rect(), Image, Event->rect());
+}
+
+void TPictureBox::mousePressEvent(QMouseEvent* Event) {
+  const QPoint At = Event->position().toPoint();
+  Q_EMIT MousePressed(At.x(), At.y());
+}
+
+void TPictureBox::mouseMoveEvent(QMouseEvent* Event) {
+  const QPoint At = Event->position().toPoint();
+  Q_EMIT MouseMoved(At.x(), At.y());
+}
+
+void TPictureBox::mouseReleaseEvent(QMouseEvent* Event) {
+  const QPoint At = Event->position().toPoint();
+  Q_EMIT MouseReleased(At.x(), At.y());
+}

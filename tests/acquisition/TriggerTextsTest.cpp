@@ -1,0 +1,28 @@
+#include "acquisition/TriggerTexts.h"
+
+#include <gtest/gtest.h>
+
+TEST(TriggerTexts, PatternOfTheModeButton) {
+  EXPECT_EQ(ModeButtonPatternText(0), "Trigger Interne Egal -> Dec: 0   Hex: 00   Bin: 0");
+  EXPECT_EQ(ModeButtonPatternText(5), "Trigger Interne Egal -> Dec: 5   Hex: 05   Bin: 101");
+}
+
+TEST(TriggerTexts, PatternOfTheBoxes) {
+  EXPECT_EQ(PatternBoxPatternText(128),
+            "Trigger Interne Egal (Entrées) -> Dec: 128   Hex: 80   Bin: 10000000");
+  EXPECT_EQ(PatternBoxPatternText(255),
+            "Trigger Interne Egal (Entrées) -> Dec: 255   Hex: FF   Bin: 11111111");
+}
+
+TEST(TriggerTexts, BlankPatternIsFiftyNineSpaces) {
+  EXPECT_EQ(BlankPatternText(), std::string(59, ' '));
+}
+
+TEST(TriggerTexts, ModeNamesOnThePicture) {
+  EXPECT_EQ(TriggerModePictureText(TriggerModeOff), "Trigger: Synch OFF");
+  EXPECT_EQ(TriggerModePictureText(TriggerModeInternalEqual), "Trigger: Interne Egal");
+  EXPECT_EQ(TriggerModePictureText(TriggerModeExternalHigh), "Trigger: Externe Niveau Haut");
+  EXPECT_EQ(TriggerModePictureText(TriggerModeExternalLow), "Trigger: Externe Niveau Bas");
+  EXPECT_EQ(TriggerModePictureText(4), "");
+  EXPECT_EQ(TriggerModePictureText(-1), "");
+}

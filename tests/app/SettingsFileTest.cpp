@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/Settings.h"
+
+namespace {
+std::string FileBytes(const QString& Path) {
+  QFile File(Path);
+  return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string();
+}
+
+void PutFile(const QString& Path, const std::string& Bytes) {
+  QFile File(Path);
+  ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+  File.write(Bytes.data(), static_cast<qint64>(Bytes.size()));
+}
+
+class SettingsFile : public testing::Test {
+ protected:
+  QString PathOf(const QString& Name) const { return Dir.path() + QStringLiteral("/") + Name; }
+  QTemporaryDir Dir;
+};
+
+TEST_F(SettingsFile, MissingFileReadsAsEightyEmptyLines) {
+  EXPECT_EQ(ReadSettingsFile(PathOf(QStringLiteral("parametres.inf"))), TSettings{});
+}
+
+TEST_F(SettingsFile, FolderInPlaceOfTheFileReadsAsEmpty) {
+  ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("parametres.inf")));
+  EXPECT_EQ(ReadSettingsFile(PathOf(QStringLiteral("parametres.inf"))), TSettings{});
+}
+
+TEST_F(SettingsFile, ReadsWhatTheFileHolds) {
+  PutFile(PathOf(QStringLiteral("parametres.inf")), "a\nb\r\nc");
+  const TSettings Settings = ReadSettingsFile(PathOf(QStringLiteral("parametres.inf")));
+  EXPECT_EQ(Settings.Line(1), "a");
+  EXPECT_EQ(Settings.Line(2), "b");
+  EXPECT_EQ(Settings.Line(3), "c");
+  EXPECT_EQ(Settings.Line(4), "");
+}
+
+TEST_F(SettingsFile, WritesTheEightyLinesByteForByte) {
+  TSettings Settings;
+  Settings.Line(1) = "comment \xE9";
+  Settings.PcSpeedSetting() = "300";
+  const QString Path = PathOf(QStringLiteral("parametres.inf"));
+  WriteSettingsFile(Path, Settings);
+  EXPECT_EQ(FileBytes(Path), SerialiseSettings(Settings));
+  EXPECT_EQ(ReadSettingsFile(Path), Settings);
+}
+
+TEST_F(SettingsFile, ReplacesTheOldFileWholeAndLeavesNoTemporaryFile) {
+  const QString Path = PathOf(QStringLiteral("parametres.inf"));
+  PutFile(Path, "old\r\n");
+  // A second name for the old file: a rewrite in place would change it too,
+  // a complete new file renamed over the old one does not.
+  const QString Link = PathOf(QStringLiteral("old-link"));
+  ASSERT_EQ(::link(QFile::encodeName(Path).constData(), QFile::encodeName(Link).constData()), 0);
+  TSettings Settings;
+  Settings.Line(1) = "new";
+  WriteSettingsFile(Path, Settings);
+  EXPECT_EQ(FileBytes(Path), SerialiseSettings(Settings));
+  EXPECT_EQ(FileBytes(Link), "old\r\n");
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(SettingsFile, UnwritableFolderThrowsAnInputOutputErrorNamingTheFile) {
+  PutFile(PathOf(QStringLiteral("not-a-folder")), "x");
+  const QString Path = PathOf(QStringLiteral("not-a-folder/parametres.inf"));
+  try {
+    WriteSettingsFile(Path, TSettings{});
+    FAIL() << "no error";
+  } catch (const TSettingsWriteError& Error) {
+    const QString Message = QString::fromUtf8(Error.what());
+    EXPECT_TRUE(Message.startsWith(QStringLiteral("Erreur d'entrée/sortie"))) << Error.what();
+    EXPECT_TRUE(Message.contains(Path)) << Error.what();
+  }
+}
+
+class ProgramFolderChoice : public testing::Test {
+ protected:
+  QString Own() const { return Dir.path() + QStringLiteral("/own"); }
+  QString UserData() const { return Dir.path() + QStringLiteral("/data/deep/la16"); }
+  // A folder that cannot exist, even for root: its parent is a file.
+  QString Impossible(const char* Name) const {
+    PutFile(Dir.path() + QStringLiteral("/file"), "x");
+    return Dir.path() + QStringLiteral("/file/") + QString::fromUtf8(Name);
+  }
+  QTemporaryDir Dir;
+};
+
+TEST_F(ProgramFolderChoice, OwnFolderWhenAFileCanBeCreatedThere) {
+  ASSERT_TRUE(QDir().mkpath(Own()));
+  const TProgramFolder Choice = ChooseProgramFolder(Own(), UserData());
+  EXPECT_EQ(Choice.Path, Own() + QStringLiteral("/"));
+  EXPECT_TRUE(Choice.Writable);
+  EXPECT_FALSE(QDir(UserData()).exists());
+  EXPECT_TRUE(QDir(Own()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST_F(ProgramFolderChoice, UserDataFolderCreatedWhenTheOwnOneCannotBeWritten) {
+  const TProgramFolder Choice = ChooseProgramFolder(Impossible("own"), UserData() + "/");
+  EXPECT_EQ(Choice.Path, UserData() + QStringLiteral("/"));
+  EXPECT_TRUE(Choice.Writable);
+  EXPECT_TRUE(QDir(UserData()).exists());
+}
+
+TEST_F(ProgramFolderChoice, OwnFolderMarkedUnwritableWhenNeitherCanBeWritten) {
+  const TProgramFolder Choice = ChooseProgramFolder(Impossible("own"), Impossible("data"));
+  EXPECT_EQ(Choice.Path, Impossible("own") + QStringLiteral("/"));
+  EXPECT_FALSE(Choice.Writable);
+}
+}  // namespace

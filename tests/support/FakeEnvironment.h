@@ -1,0 +1,40 @@
+// An environment for tests: settable folders and clock, and a record of every
+// box shown, every beep and every address opened.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+#include "app/Environment.h"
+
+class TFakeEnvironment : public TEnvironment {
+ public:
+  enum class TBoxKind { Error, Information, YesNo };
+  struct TBox {
+    TBoxKind Kind;
+    QString Message;
+  };
+
+  QString ProgramFolder() const override { return ProgramFolderPath; }
+  QString UserDataFolder() const override { return UserDataFolderPath; }
+  QDateTime Now() const override { return Clock; }
+  void ShowError(const QString& Message) override;
+  void ShowInformation(const QString& Message) override;
+  bool AskYesNo(const QString& Message) override;
+  void Beep() override { ++Beeps; }
+  void OpenUrl(const QString& Url) override { OpenedUrls.push_back(Url); }
+
+  /// Messages of the boxes of one kind, in the order shown.
+  std::vector<QString> Messages(TBoxKind Kind) const;
+
+  QString ProgramFolderPath;
+  QString UserDataFolderPath;
+  QDateTime Clock{QDate(2026, 3, 1), QTime(9, 7, 5)};
+  /// The answer to every yes/no box.
+  bool YesNoAnswer = false;
+
+  std::vector<TBox> Boxes;
+  int Beeps = 0;
+  std::vector<QString> OpenedUrls;
+};
