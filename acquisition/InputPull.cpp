@@ -1,7 +1,20 @@
-// Pull-up or pull-down of the 16 inputs. Connected; the command comes with
-// the input pull.
+// Pull-up or pull-down of the 16 inputs: shown on the picture, sent to the
+// analyser and saved.
 #include "app/Form1.h"
 
-void TForm1::RadioButton5Click() {}
+void TForm1::ChoosePull(std::uint8_t P1, const char* Setting) {
+  // The empty screen shows the pull of the button now checked.
+  RedrawScreen();
+  PresentScreen();
+  SendCommand(cmdPull, P1);
+  Settings.PullSetting() = Setting;
+  SaveSettings();
+}
 
-void TForm1::RadioButton6Click() {}
+void TForm1::RadioButton5Click() {
+  ChoosePull(1, "1");
+}
+
+void TForm1::RadioButton6Click() {
+  ChoosePull(0, "0");
+}

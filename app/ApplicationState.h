@@ -22,6 +22,8 @@ struct TApplicationState {
   std::int32_t TriggerPattern = 0;
   /// The 450 samples of each group last received.
   TSampleBuffer SampleBuffer;
+  /// Restitutions begun (reports with block code 1); never reset.
+  std::int32_t RestitutionCount = 0;
   /// 1 after a halt or a single acquisition, 0 while looping.
   std::int32_t AcquisitionStopped = 0;
   /// 1 while a mouse button is held on the trace picture.

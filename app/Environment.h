@@ -1,11 +1,13 @@
 // Everything the outside world decides, behind one interface: the program
 // runs on TQtEnvironment, the tests on a fake that records what was shown.
-// The HID platform, the save and print dialogs and the clipboard join it as
-// their parts of the program land.
+// The save and print dialogs and the clipboard join it as their parts of the
+// program land.
 #pragma once
 
 #include <QDateTime>
 #include <QString>
+
+class THidPlatform;
 
 class TEnvironment {
  public:
@@ -30,4 +32,11 @@ class TEnvironment {
   virtual void Beep() = 0;
   /// Asks the desktop to open a web address; the outcome is not looked at.
   virtual void OpenUrl(const QString& Url) = 0;
+
+  /// The HID interfaces the program looks for the analyser among; it
+  /// outlives every window.
+  virtual THidPlatform& HidPlatform() = 0;
+  /// Asks the application to end once the current event has been handled;
+  /// no window is asked whether it may close.
+  virtual void Terminate() = 0;
 };

@@ -24,6 +24,8 @@
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
+#include "link/JvHidControllerClass.h"
+#include "link/QtMainThreadLoop.h"
 
 namespace {
 constexpr int ClientWidth = 961;
@@ -67,11 +69,13 @@ TForm1::TForm1(TEnvironment& Environment, QWidget* Parent)
   }
 
   WireHandlers();
+  CreateAnalyserLink();
   Timer1->start();
   FormCreate();
 }
 
 TForm1::~TForm1() {
+  ReleaseAnalyserLink();
   FormDestroy();
 }
 

@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <memory>
+#include <vector>
 
 #include "app/ApplicationState.h"
 #include "app/SettingsFormat.h"
@@ -29,8 +31,10 @@ class QTimer;
 class QToolButton;
 class TEnvironment;
 class TJvHidDevice;
+class TJvHidDeviceController;
 class TPictureBox;
 class TPlugAnimation;
+class TQtMainThreadLoop;
 class TStatusBar;
 
 class TForm1 : public QMainWindow {
@@ -64,6 +68,19 @@ class TForm1 : public QMainWindow {
   void SendCommand(TAnalyserCommand Code);
   void SendCommand(TAnalyserCommand Code, std::uint8_t P1);
   void SendCommand(TAnalyserCommand Code, std::uint8_t P1, std::uint8_t P2);
+
+  // ---- Analyser attach and detach (link/AnalyserAttach.cpp) ----
+  /// A HID interface appeared: the analyser is taken, configured and the
+  /// window switched to its ready state; any other device is ignored.
+  void JvHidDeviceController1Arrival(TJvHidDevice& HidDev);
+  /// A HID interface went away: losing an analyser ends the program.
+  void JvHidDeviceController1Removal(TJvHidDevice& HidDev);
+
+  // ---- Sample reception (acquisition/SampleReception.cpp) ----
+  /// One input report of the analyser: Data holds the Size bytes after the
+  /// report id, block code first.
+  void AnalyserDeviceData(TJvHidDevice& HidDev, std::uint8_t ReportID, const std::uint8_t* Data,
+                          std::uint16_t Size);
 
   // ---- Trace picture (display/) ----
   /// Draws the empty screen into the back buffer (Image1's picture).
@@ -269,6 +286,8 @@ class TForm1 : public QMainWindow {
 
   TStatusBar* StatusBar1 = nullptr;
   QTimer* Timer1 = nullptr;
+  /// Every HID interface of the machine, on the window's loop.
+  std::unique_ptr<TJvHidDeviceController> JvHidDeviceController1;
 
   // ---- State ----
   /// The lines of "parametres.inf".
@@ -303,6 +322,17 @@ class TForm1 : public QMainWindow {
   void SendCloseOnce();
   /// Writes CommandReport to AnalyserDevice; nothing without one.
   void WriteCommandReport();
+  /// The controller on its loop, with the attach and detach handlers.
+  void CreateAnalyserLink();
+  /// Releases every analyser checked out, then the controller and its loop.
+  void ReleaseAnalyserLink();
+  /// The pull handlers: P1 goes to the analyser, Setting to line 6.
+  void ChoosePull(std::uint8_t P1, const char* Setting);
+
+  /// Runs the link on Qt's event loop; outlives the controller.
+  std::unique_ptr<TQtMainThreadLoop> HidLoop;
+  /// Analysers checked out by the attach: the window releases them.
+  std::vector<TJvHidDevice*> CheckedOutAnalysers;
 
   /// Folder holding the settings and the snapshot, ending with '/'.
   QString ProgramFolderPath;

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "link/LinuxHidPlatform.h"
+
 namespace {
 QString WithSeparator(QString Folder) {
   if (!Folder.endsWith(QLatin1Char('/'))) {
@@ -26,6 +28,10 @@ void ShowBox(QMessageBox::Icon Icon, const QString& Title, const QString& Messag
   Box.exec();
 }
 }  // namespace
+
+TQtEnvironment::TQtEnvironment() : Platform(std::make_unique<TLinuxHidPlatform>()) {}
+
+TQtEnvironment::~TQtEnvironment() = default;
 
 QString TQtEnvironment::ProgramFolder() const {
   return WithSeparator(QCoreApplication::applicationDirPath());
@@ -68,4 +74,12 @@ void TQtEnvironment::Beep() {
 
 void TQtEnvironment::OpenUrl(const QString& Url) {
   QDesktopServices::openUrl(QUrl(Url));
+}
+
+THidPlatform& TQtEnvironment::HidPlatform() {
+  return *Platform;
+}
+
+void TQtEnvironment::Terminate() {
+  QCoreApplication::exit(0);
 }

@@ -1,13 +1,18 @@
 // The real environment: the program's folder, the clock, Qt's message boxes,
-// the beep and the desktop's URL handler.
+// the beep, the desktop's URL handler and the machine's HID interfaces.
 #pragma once
 
+#include <memory>
+
 #include "app/Environment.h"
+
+class THidPlatform;
 
 class TQtEnvironment : public TEnvironment {
  public:
   /// Needs the application object to exist.
-  TQtEnvironment() = default;
+  TQtEnvironment();
+  ~TQtEnvironment() override;
 
   QString ProgramFolder() const override;
   QString UserDataFolder() const override;
@@ -17,4 +22,11 @@ class TQtEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override;
   void OpenUrl(const QString& Url) override;
+  /// The system's hidraw interfaces.
+  THidPlatform& HidPlatform() override;
+  /// Leaves the event loop; windows are not asked whether they may close.
+  void Terminate() override;
+
+ private:
+  std::unique_ptr<THidPlatform> Platform;
 };

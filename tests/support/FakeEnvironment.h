@@ -1,5 +1,6 @@
-// An environment for tests: settable folders and clock, and a record of every
-// box shown, every beep and every address opened.
+// An environment for tests: settable folders and clock, a simulated HID
+// platform, and a record of every box shown, every beep, every address opened
+// and every request to end the application.
 #pragma once
 
 #include <QDateTime>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "app/Environment.h"
+#include "link/SimulatedHidPlatform.h"
 
 class TFakeEnvironment : public TEnvironment {
  public:
@@ -24,6 +26,8 @@ class TFakeEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override { ++Beeps; }
   void OpenUrl(const QString& Url) override { OpenedUrls.push_back(Url); }
+  THidPlatform& HidPlatform() override { return Hid; }
+  void Terminate() override { ++TerminateRequests; }
 
   /// Messages of the boxes of one kind, in the order shown.
   std::vector<QString> Messages(TBoxKind Kind) const;
@@ -37,4 +41,7 @@ class TFakeEnvironment : public TEnvironment {
   std::vector<TBox> Boxes;
   int Beeps = 0;
   std::vector<QString> OpenedUrls;
+  /// Where the tests plug and unplug interfaces.
+  TSimulatedHidPlatform Hid;
+  int TerminateRequests = 0;
 };

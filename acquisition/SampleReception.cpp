@@ -1,0 +1,49 @@
+// Reception of the analyser's input reports: each restitution is stored in
+// SampleBuffer and drawn into the back buffer, then shown at its end.
+#include <QLabel>
+#include <utility>
+
+#include "app/Environment.h"
+#include "app/Form1.h"
+#include "app/StatusBar.h"
+#include "display/PictureBox.h"
+#include "display/SnapshotFile.h"
+
+void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportID*/,
+                                const std::uint8_t* Data, std::uint16_t Size) {
+  // A report too short to hold even its block code carries nothing.
+  const int Code = Size > 0 ? Data[0] : -1;
+
+  if (Code == 1) {  // lights: the lit lamp changes spot with every restitution
+    // Wraps instead of overflowing; the parity keeps alternating.
+    State.RestitutionCount =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(State.RestitutionCount) + 1U);
+    const bool UpperLit = State.RestitutionCount % 2 != 0;
+    Image9->setVisible(UpperLit);
+    Image10->setVisible(UpperLit);
+    Image8->setVisible(!UpperLit);
+    Image7->setVisible(!UpperLit);
+  }
+  if (State.SingleShot == 1) {  // from the first report of the restitution on
+    StatusBar1->SetPanelText(1, QStringLiteral("Restitution des données terminée."));
+  }
+  if (Code == BlockRestitutionStart) {
+    RedrawScreen();
+  }
+  // Only the bytes received are stored; cells a short report does not carry
+  // keep what they held.
+  ApplyBlock(State.SampleBuffer, Data, Size, [](int, int, std::uint8_t) {});
+  if (Code == BlockRestitutionEnd) {
+    PresentScreen();
+    // The markers are drawn again here, once they exist, when SpeedButton26
+    // and SpeedButton23 are both down.
+    if (State.SingleShot == 1) {
+      // Printing after a single acquisition prints what the user sees.
+      try {
+        WriteSnapshotFile(std::as_const(*Image2).Picture(), ProgramFolderPath);
+      } catch (const TFileWriteError& Error) {
+        Environment.ShowError(QString::fromUtf8(Error.what()));
+      }
+    }
+  }
+}
