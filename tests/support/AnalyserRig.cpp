@@ -1,0 +1,143 @@
+#include "tests/support/AnalyserRig.h"
+
+#include <QCoreApplication>
+#include <stdexcept>
+
+#include "link/JvHidControllerClass.h"
+
+TSimulatedInterfaceOptions AnalyserInterface() {
+  return {AnalyserVendorId, AnalyserProductId, 0x0100, InputReportSize, InputReportSize};
+}
+
+TSimulatedInterfaceOptions OtherDeviceInterface() {
+  return {0x046D, 0xC077, 0x7200, 5, 0};
+}
+
+TRigAnalyser::TRigAnalyser(std::shared_ptr<TSimulatedHidInterface> HidInterface)
+    : Interface(std::move(HidInterface)) {
+  TSimulatorOptions Options;
+  Options.TimeScale = 0;
+  std::weak_ptr<TSimulatedHidInterface> Weak = Interface;
+  Firmware = std::make_unique<TSimulatedAnalyser>(
+      [Weak](const std::uint8_t* Report, std::size_t Size) {
+        if (auto Target = Weak.lock()) {
+          Target->InjectReport(Report, Size);
+        }
+      },
+      Options);
+  Interface->SetWriteHook(
+      [Analyser = Firmware.get()](const std::uint8_t* Report, std::size_t Size) {
+        Analyser->ReceiveOutputReport(Report, Size);
+      });
+}
+
+TRigAnalyser::~TRigAnalyser() {
+  Interface->SetWriteHook(nullptr);
+  Firmware->Stop();
+}
+
+TForm1& TAnalyserRig::Start(const std::string& PcSpeed, const std::string& Pull) {
+  Harness.WriteSettingsFile(SettingsBytes({"", "", "", "", "", Pull, "", PcSpeed}));
+  Form = &Harness.Start();
+  // The controller's first look at the machine, posted at its construction.
+  Idle(std::chrono::milliseconds(20));
+  return *Form;
+}
+
+bool TAnalyserRig::Listed(const TSimulatedHidInterface& Interface) const {
+  for (const TJvHidDevice* Device : Form->JvHidDeviceController1->Devices()) {
+    if (Device->PnPInfo().InstanceNumber == Interface.InstanceNumber() && Device->Plugged()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::shared_ptr<TSimulatedHidInterface> TAnalyserRig::Plug(
+    const TSimulatedInterfaceOptions& Options) {
+  auto Interface = Harness.Environment.Hid.PlugNew(Options);
+  if (!RunUntil([&] { return Listed(*Interface); })) {
+    throw std::runtime_error("the window never saw the interface arrive");
+  }
+  return Interface;
+}
+
+TRigAnalyser& TAnalyserRig::PlugAnswering() {
+  auto Interface = std::make_shared<TSimulatedHidInterface>(AnalyserInterface());
+  Analysers.push_back(std::make_unique<TRigAnalyser>(Interface));
+  Harness.Environment.Hid.Plug(Interface);
+  if (!RunUntil([&] { return Listed(*Interface); })) {
+    throw std::runtime_error("the window never saw the analyser arrive");
+  }
+  return *Analysers.back();
+}
+
+void TAnalyserRig::Unplug(TSimulatedHidInterface& Interface) {
+  Harness.Environment.Hid.Unplug(Interface);
+  if (!RunUntil([&] { return !Listed(Interface); })) {
+    throw std::runtime_error("the window never saw the interface go");
+  }
+}
+
+void TAnalyserRig::CountReports(std::function<void()> After) {
+  TJvHidDevice* Device = Form->AnalyserDevice;
+  if (Device == nullptr || !Device->OnReport()) {
+    throw std::runtime_error("no analyser receiving reports");
+  }
+  Device->SetOnReport([Inner = Device->OnReport(), Count = Handled, After = std::move(After)](
+                          TJvHidDevice& HidDev, std::uint8_t ReportID, const std::uint8_t* Data,
+                          std::uint16_t Size) {
+    Inner(HidDev, ReportID, Data, Size);
+    ++*Count;
+    if (After) {
+      After();
+    }
+  });
+}
+
+void TAnalyserRig::Deliver(TSimulatedHidInterface& Interface,
+                           const std::vector<std::uint8_t>& Report) {
+  // A report sent before the reader has opened the interface is lost.
+  if (!Interface.WaitForReaders(1, std::chrono::seconds(5))) {
+    throw std::runtime_error("nobody reads the interface");
+  }
+  const int Before = *Handled;
+  Interface.InjectReport(Report);
+  if (!RunUntil([&] { return *Handled > Before; })) {
+    throw std::runtime_error("the report never reached the window");
+  }
+}
+
+bool TAnalyserRig::RunUntil(const std::function<bool()>& Done, std::chrono::milliseconds Timeout) {
+  const auto Deadline = std::chrono::steady_clock::now() + Timeout;
+  while (!Done() && std::chrono::steady_clock::now() < Deadline) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+  }
+  return Done();
+}
+
+void TAnalyserRig::Idle(std::chrono::milliseconds Duration) {
+  const auto Deadline = std::chrono::steady_clock::now() + Duration;
+  while (std::chrono::steady_clock::now() < Deadline) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+  }
+}
+
+std::vector<TReportHead> TAnalyserRig::Heads(const TSimulatedHidInterface& Interface) {
+  std::vector<TReportHead> Heads;
+  for (const auto& Report : Interface.WrittenReports()) {
+    TReportHead Head{};
+    for (std::size_t I = 0; I < Head.size() && I < Report.size(); ++I) {
+      Head[I] = Report[I];
+    }
+    Heads.push_back(Head);
+  }
+  return Heads;
+}
+
+std::vector<std::uint8_t> BlockReport(std::uint8_t Code, const std::vector<std::uint8_t>& Bytes) {
+  std::vector<std::uint8_t> Report{0, Code};
+  Report.insert(Report.end(), Bytes.begin(), Bytes.end());
+  Report.resize(InputReportSize, 0);
+  return Report;
+}

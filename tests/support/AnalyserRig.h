@@ -1,0 +1,81 @@
+// A main window on the fake environment's simulated HID platform, with the
+// means to plug analysers and other devices in and out, to wait until the
+// window has dealt with them, and to read what went out on the wire.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/SimulatedHidPlatform.h"
+#include "simulator/SimulatedAnalyser.h"
+#include "tests/support/FormHarness.h"
+
+/// The analyser's interface: its ids, 64 bytes after the report id both ways.
+TSimulatedInterfaceOptions AnalyserInterface();
+/// A device of another vendor the window must leave alone.
+TSimulatedInterfaceOptions OtherDeviceInterface();
+
+/// Bytes 0 to 3 of an output report.
+using TReportHead = std::array<std::uint8_t, 4>;
+
+/// A simulated analyser answering on its own interface, never waiting.
+class TRigAnalyser {
+ public:
+  explicit TRigAnalyser(std::shared_ptr<TSimulatedHidInterface> HidInterface);
+  ~TRigAnalyser();
+  TRigAnalyser(const TRigAnalyser&) = delete;
+  TRigAnalyser& operator=(const TRigAnalyser&) = delete;
+
+  std::shared_ptr<TSimulatedHidInterface> Interface;
+  std::unique_ptr<TSimulatedAnalyser> Firmware;
+};
+
+class TAnalyserRig {
+ public:
+  /// Starts the window with PcSpeed on line 8 and Pull on line 6 of its
+  /// settings file.
+  TForm1& Start(const std::string& PcSpeed, const std::string& Pull);
+
+  /// Plugs a new interface in and waits until the window has handled its
+  /// arrival.
+  std::shared_ptr<TSimulatedHidInterface> Plug(const TSimulatedInterfaceOptions& Options);
+  /// Plugs an analyser interface whose firmware answers the window.
+  TRigAnalyser& PlugAnswering();
+  /// Unplugs Interface and waits until the window has handled its removal.
+  void Unplug(TSimulatedHidInterface& Interface);
+
+  /// Queues one input report (report id first) and waits until the window's
+  /// report handler has run for it.
+  void Deliver(TSimulatedHidInterface& Interface, const std::vector<std::uint8_t>& Report);
+  /// Wraps the held analyser's report handler so that Deliver can tell when
+  /// a report was handled, and After (if set) runs after each one.
+  void CountReports(std::function<void()> After = {});
+  int ReportsHandled() const { return *Handled; }
+
+  /// Whether the controller lists a plugged device for Interface's plug-in.
+  bool Listed(const TSimulatedHidInterface& Interface) const;
+  /// Runs Qt's event loop until Done() or the timeout.
+  static bool RunUntil(const std::function<bool()>& Done,
+                       std::chrono::milliseconds Timeout = std::chrono::seconds(5));
+  /// Runs Qt's event loop for a while, for checks that something did not happen.
+  static void Idle(std::chrono::milliseconds Duration = std::chrono::milliseconds(100));
+
+  /// Bytes 0 to 3 of every output report written to Interface.
+  static std::vector<TReportHead> Heads(const TSimulatedHidInterface& Interface);
+
+  TFormHarness Harness;
+  TForm1* Form = nullptr;
+  std::vector<std::unique_ptr<TRigAnalyser>> Analysers;
+
+ private:
+  std::shared_ptr<int> Handled = std::make_shared<int>(0);
+};
+
+/// One input report: report id 0, the block code, then Bytes.
+std::vector<std::uint8_t> BlockReport(std::uint8_t Code,
+                                      const std::vector<std::uint8_t>& Bytes = {});
