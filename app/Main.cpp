@@ -1,12 +1,20 @@
 // Process entry: the application object, its environment and the main
 // window, then the message loop.
+#include <cstdio>
+
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/QtEnvironment.h"
 
 int main(int Argc, char** Argv) {
-  TApplication Application(Argc, Argv);
-  TQtEnvironment Environment;
+  TApplication Application(Argc, Argv);  // takes Qt's own options out of Argv
+  const std::optional<THidBackend> Backend = ParseCommandLine(Argc, Argv);
+  if (!Backend) {
+    std::fprintf(stderr, "%s\n", CommandLineUsage);
+    return 2;
+  }
+  TQtEnvironment Environment(*Backend);
   Application.SetEnvironment(&Environment);
   TForm1 Form1(Environment);  // runs start-up
   Form1.show();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "app/SimulatedMachine.h"
 #include "link/LinuxHidPlatform.h"
 
 namespace {
@@ -29,7 +30,13 @@ void ShowBox(QMessageBox::Icon Icon, const QString& Title, const QString& Messag
 }
 }  // namespace
 
-TQtEnvironment::TQtEnvironment() : Platform(std::make_unique<TLinuxHidPlatform>()) {}
+TQtEnvironment::TQtEnvironment(THidBackend Backend) {
+  if (Backend == THidBackend::Simulated) {
+    Simulation = std::make_unique<TSimulatedMachine>();
+  } else {
+    Platform = std::make_unique<TLinuxHidPlatform>();
+  }
+}
 
 TQtEnvironment::~TQtEnvironment() = default;
 
@@ -77,6 +84,9 @@ void TQtEnvironment::OpenUrl(const QString& Url) {
 }
 
 THidPlatform& TQtEnvironment::HidPlatform() {
+  if (Simulation) {
+    return Simulation->Platform();
+  }
   return *Platform;
 }
 

@@ -4,14 +4,17 @@
 
 #include <memory>
 
+#include "app/CommandLine.h"
 #include "app/Environment.h"
 
 class THidPlatform;
+class TSimulatedMachine;
 
 class TQtEnvironment : public TEnvironment {
  public:
-  /// Needs the application object to exist.
-  TQtEnvironment();
+  /// Needs the application object to exist. The simulated backend brings
+  /// its own machine with the simulated analyser.
+  explicit TQtEnvironment(THidBackend Backend = THidBackend::Linux);
   ~TQtEnvironment() override;
 
   QString ProgramFolder() const override;
@@ -22,11 +25,12 @@ class TQtEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override;
   void OpenUrl(const QString& Url) override;
-  /// The system's hidraw interfaces.
+  /// The system's hidraw interfaces, or the simulated machine's.
   THidPlatform& HidPlatform() override;
   /// Leaves the event loop; windows are not asked whether they may close.
   void Terminate() override;
 
  private:
-  std::unique_ptr<THidPlatform> Platform;
+  std::unique_ptr<TSimulatedMachine> Simulation;
+  std::unique_ptr<THidPlatform> Platform;  // the Linux one, unless simulated
 };

@@ -207,14 +207,14 @@ TEST_F(Reception, SnapshotThatCannotBeWrittenIsReportedAndThePictureStays) {
 TEST(ReceptionFromTheAnalyser, SingleAcquisitionIsReceivedAndShown) {
   TAnalyserRig Rig;
   TForm1& Form = Rig.Start("100", "1");
-  TRigAnalyser& Analyser = Rig.PlugAnswering();
+  TSimulatedAnalyserDevice& Analyser = Rig.PlugAnswering();
   const QImage Empty = std::as_const(*Form.Image2).Picture();
   Form.State.SingleShot = 1;
   Form.SendCommand(cmdSingle);
 
-  ASSERT_TRUE(Analyser.Firmware->WaitIdle(std::chrono::seconds(10)));
-  ASSERT_EQ(Analyser.Firmware->State().RestitutionCount, 1);
-  const TSampleMemory Memory = Analyser.Firmware->Memory();
+  ASSERT_TRUE(Analyser.Analyser()->WaitIdle(std::chrono::seconds(10)));
+  ASSERT_EQ(Analyser.Analyser()->State().RestitutionCount, 1);
+  const TSampleMemory Memory = Analyser.Analyser()->Memory();
   TWindow Expected{};
   std::copy_n(Memory.begin(), SamplesPerWindow, Expected.begin());
   const QString Snapshot = Rig.Harness.ProgramDir.filePath(QStringLiteral("1.bmp"));

@@ -133,7 +133,7 @@ TEST(Attach, SecondAnalyserGetsAttachAndSpeedButNoPullAndTheFirstKeepsReporting)
 TEST(Attach, DevicesOfOtherIdsAreIgnoredComingAndGoing) {
   TAnalyserRig Rig;
   TForm1& Form = Rig.Start("300", "1");
-  auto Mouse = Rig.Plug(OtherDeviceInterface());
+  auto Decoy = Rig.Plug(DecoyInterfaceOptions());
   // Same vendor, other product: not the analyser either.
   auto Sibling = Rig.Plug({AnalyserVendorId, 0x0006, 0, InputReportSize, InputReportSize});
   EXPECT_EQ(Form.AnalyserDevice, nullptr);
@@ -141,7 +141,7 @@ TEST(Attach, DevicesOfOtherIdsAreIgnoredComingAndGoing) {
   EXPECT_FALSE(Form.GroupBox2->isEnabled());
   EXPECT_TRUE(Sibling->WrittenReports().empty());
   EXPECT_EQ(Sibling->ReaderCount(), 0U);
-  Rig.Unplug(*Mouse);
+  Rig.Unplug(*Decoy);
   Rig.Unplug(*Sibling);
   EXPECT_EQ(Rig.Harness.Environment.TerminateRequests, 0);
   EXPECT_NE(Form.StatusBar1->PanelText(0), Disconnected);
@@ -292,13 +292,13 @@ TEST(SendCommand, FailedWritesAreIgnoredAndCommandsStillFillTheBuffer) {
 TEST(Release, ClosingTheWindowWhileTheAnalyserFloodsItWithReportsEndsCleanly) {
   TAnalyserRig Rig;
   TForm1& Form = Rig.Start("100", "");
-  TRigAnalyser& Analyser = Rig.PlugAnswering();
+  TSimulatedAnalyserDevice& Analyser = Rig.PlugAnswering();
   ASSERT_NE(Form.AnalyserDevice, nullptr);
   Form.SendCommand(cmdLoop);
   ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return Form.State.RestitutionCount >= 2; }));
   Rig.Harness.Form.reset();
   Rig.Form = nullptr;
-  EXPECT_EQ(Analyser.Interface->ReaderCount(), 0U);
+  EXPECT_EQ(Analyser.HidInterface().ReaderCount(), 0U);
 }
 
 }  // namespace

@@ -5,37 +5,6 @@
 
 #include "link/JvHidControllerClass.h"
 
-TSimulatedInterfaceOptions AnalyserInterface() {
-  return {AnalyserVendorId, AnalyserProductId, 0x0100, InputReportSize, InputReportSize};
-}
-
-TSimulatedInterfaceOptions OtherDeviceInterface() {
-  return {0x046D, 0xC077, 0x7200, 5, 0};
-}
-
-TRigAnalyser::TRigAnalyser(std::shared_ptr<TSimulatedHidInterface> HidInterface)
-    : Interface(std::move(HidInterface)) {
-  TSimulatorOptions Options;
-  Options.TimeScale = 0;
-  std::weak_ptr<TSimulatedHidInterface> Weak = Interface;
-  Firmware = std::make_unique<TSimulatedAnalyser>(
-      [Weak](const std::uint8_t* Report, std::size_t Size) {
-        if (auto Target = Weak.lock()) {
-          Target->InjectReport(Report, Size);
-        }
-      },
-      Options);
-  Interface->SetWriteHook(
-      [Analyser = Firmware.get()](const std::uint8_t* Report, std::size_t Size) {
-        Analyser->ReceiveOutputReport(Report, Size);
-      });
-}
-
-TRigAnalyser::~TRigAnalyser() {
-  Interface->SetWriteHook(nullptr);
-  Firmware->Stop();
-}
-
 TForm1& TAnalyserRig::Start(const std::string& PcSpeed, const std::string& Pull) {
   Harness.WriteSettingsFile(SettingsBytes({"", "", "", "", "", Pull, "", PcSpeed}));
   Form = &Harness.Start();
@@ -62,14 +31,16 @@ std::shared_ptr<TSimulatedHidInterface> TAnalyserRig::Plug(
   return Interface;
 }
 
-TRigAnalyser& TAnalyserRig::PlugAnswering() {
-  auto Interface = std::make_shared<TSimulatedHidInterface>(AnalyserInterface());
-  Analysers.push_back(std::make_unique<TRigAnalyser>(Interface));
-  Harness.Environment.Hid.Plug(Interface);
-  if (!RunUntil([&] { return Listed(*Interface); })) {
+TSimulatedAnalyserDevice& TAnalyserRig::PlugAnswering() {
+  TSimulatorOptions Options;
+  Options.TimeScale = 0;
+  Analysers.push_back(std::make_unique<TSimulatedAnalyserDevice>(Harness.Environment.Hid, Options));
+  TSimulatedAnalyserDevice& Device = *Analysers.back();
+  Device.Plug();
+  if (!RunUntil([&] { return Listed(Device.HidInterface()); })) {
     throw std::runtime_error("the window never saw the analyser arrive");
   }
-  return *Analysers.back();
+  return Device;
 }
 
 void TAnalyserRig::Unplug(TSimulatedHidInterface& Interface) {

@@ -12,28 +12,16 @@
 #include <vector>
 
 #include "link/SimulatedHidPlatform.h"
-#include "simulator/SimulatedAnalyser.h"
+#include "simulator/SimulatedAnalyserDevice.h"
 #include "tests/support/FormHarness.h"
 
 /// The analyser's interface: its ids, 64 bytes after the report id both ways.
-TSimulatedInterfaceOptions AnalyserInterface();
-/// A device of another vendor the window must leave alone.
-TSimulatedInterfaceOptions OtherDeviceInterface();
+inline TSimulatedInterfaceOptions AnalyserInterface() {
+  return SimulatedAnalyserInterfaceOptions();
+}
 
 /// Bytes 0 to 3 of an output report.
 using TReportHead = std::array<std::uint8_t, 4>;
-
-/// A simulated analyser answering on its own interface, never waiting.
-class TRigAnalyser {
- public:
-  explicit TRigAnalyser(std::shared_ptr<TSimulatedHidInterface> HidInterface);
-  ~TRigAnalyser();
-  TRigAnalyser(const TRigAnalyser&) = delete;
-  TRigAnalyser& operator=(const TRigAnalyser&) = delete;
-
-  std::shared_ptr<TSimulatedHidInterface> Interface;
-  std::unique_ptr<TSimulatedAnalyser> Firmware;
-};
 
 class TAnalyserRig {
  public:
@@ -44,8 +32,8 @@ class TAnalyserRig {
   /// Plugs a new interface in and waits until the window has handled its
   /// arrival.
   std::shared_ptr<TSimulatedHidInterface> Plug(const TSimulatedInterfaceOptions& Options);
-  /// Plugs an analyser interface whose firmware answers the window.
-  TRigAnalyser& PlugAnswering();
+  /// Plugs in a simulated analyser that answers at once, never waiting.
+  TSimulatedAnalyserDevice& PlugAnswering();
   /// Unplugs Interface and waits until the window has handled its removal.
   void Unplug(TSimulatedHidInterface& Interface);
 
@@ -70,7 +58,7 @@ class TAnalyserRig {
 
   TFormHarness Harness;
   TForm1* Form = nullptr;
-  std::vector<std::unique_ptr<TRigAnalyser>> Analysers;
+  std::vector<std::unique_ptr<TSimulatedAnalyserDevice>> Analysers;
 
  private:
   std::shared_ptr<int> Handled = std::make_shared<int>(0);

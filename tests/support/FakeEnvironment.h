@@ -26,7 +26,7 @@ class TFakeEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override { ++Beeps; }
   void OpenUrl(const QString& Url) override { OpenedUrls.push_back(Url); }
-  THidPlatform& HidPlatform() override { return Hid; }
+  THidPlatform& HidPlatform() override { return OtherPlatform ? *OtherPlatform : Hid; }
   void Terminate() override { ++TerminateRequests; }
 
   /// Messages of the boxes of one kind, in the order shown.
@@ -43,5 +43,7 @@ class TFakeEnvironment : public TEnvironment {
   std::vector<QString> OpenedUrls;
   /// Where the tests plug and unplug interfaces.
   TSimulatedHidPlatform Hid;
+  /// Replaces Hid when set; it must outlive the window.
+  THidPlatform* OtherPlatform = nullptr;
   int TerminateRequests = 0;
 };
