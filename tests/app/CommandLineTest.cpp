@@ -2,9 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 namespace {
+// Parameters print as the names of their cases.
+template <typename TCase>
+requires requires(const TCase& Case) {
+  Case.Name;
+}
+void PrintTo(const TCase& Case, std::ostream* Out) {
+  *Out << Case.Name;
+}
 
 struct TCommandLineCase {
   const char* Name;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
+#include <ostream>
 
 #include "app/Settings.h"
 #include "app/StatusBar.h"
@@ -16,6 +17,15 @@
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
 using THeads = std::vector<TReportHead>;
+
+// Parameters print as the names of their cases.
+template <typename TCase>
+requires requires(const TCase& Case) {
+  Case.Name;
+}
+void PrintTo(const TCase& Case, std::ostream* Out) {
+  *Out << Case.Name;
+}
 
 const QString Connected = QStringLiteral("Analyseur logique USB connecté et opérationnel...");
 const QString Disconnected = QStringLiteral("Analyseur logique USB déconnecté");
