@@ -8,5 +8,7 @@ void TForm1::SpeedButton24Click() {}
 
 void TForm1::SpeedButton25Click() {}
 
-// Redraws the date and time stamp every second.
-void TForm1::Timer1Timer() {}
+// Redraws the date and time stamp every second, on both pictures.
+void TForm1::Timer1Timer() {
+  DrawClockStamp();
+}

@@ -1,6 +1,18 @@
 // Pull-up or pull-down of the 16 inputs: shown on the picture, sent to the
 // analyser and saved.
+#include <QRadioButton>
+
 #include "app/Form1.h"
+
+void TForm1::DrawPullLabel() {
+  TPull Pull = TPull::None;
+  if (RadioButton5->isChecked()) {
+    Pull = TPull::Up;
+  } else if (RadioButton6->isChecked()) {
+    Pull = TPull::Down;
+  }
+  Renderer.DrawPullLabel(Pull);
+}
 
 void TForm1::ChoosePull(std::uint8_t P1, const char* Setting) {
   // The empty screen shows the pull of the button now checked.

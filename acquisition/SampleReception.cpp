@@ -1,12 +1,10 @@
 // Reception of the analyser's input reports: each restitution is stored in
 // SampleBuffer and drawn into the back buffer, then shown at its end.
 #include <QLabel>
-#include <utility>
 
 #include "app/Environment.h"
 #include "app/Form1.h"
 #include "app/StatusBar.h"
-#include "display/PictureBox.h"
 #include "display/SnapshotFile.h"
 
 void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportID*/,
@@ -32,7 +30,8 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
   }
   // Only the bytes received are stored; cells a short report does not carry
   // keep what they held.
-  ApplyBlock(State.SampleBuffer, Data, Size, [](int, int, std::uint8_t) {});
+  ApplyBlock(State.SampleBuffer, Data, Size,
+             [this](int Group, int N, std::uint8_t Value) { DrawSample(Group, N, Value); });
   if (Code == BlockRestitutionEnd) {
     PresentScreen();
     // The markers are drawn again here, once they exist, when SpeedButton26
@@ -40,7 +39,7 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
     if (State.SingleShot == 1) {
       // Printing after a single acquisition prints what the user sees.
       try {
-        WriteSnapshotFile(std::as_const(*Image2).Picture(), ProgramFolderPath);
+        WriteSnapshotFile();
       } catch (const TFileWriteError& Error) {
         Environment.ShowError(QString::fromUtf8(Error.what()));
       }

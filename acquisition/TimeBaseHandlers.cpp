@@ -1,6 +1,10 @@
-// Time base: one handler per button, all alike. Connected; the command
-// comes with the time base.
+// Time base: one handler per button, all alike, and the time-base text of
+// the trace picture. Connected; the command comes with the time base.
 #include "app/Form1.h"
+
+void TForm1::DrawTimeBaseLabel() {
+  Renderer.DrawTimeBaseLabel(State.TimeBaseIndex);
+}
 
 void TForm1::TimeBaseButtonClick(int /*Index*/) {}
 

@@ -1,7 +1,9 @@
-// Trigger mode: the four radio buttons of the trigger group.
+// Trigger mode: the four radio buttons of the trigger group, and the
+// trigger text and pattern symbols of the trace picture.
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QToolButton>
+#include <array>
 
 #include "acquisition/TriggerTexts.h"
 #include "app/Form1.h"
@@ -10,7 +12,30 @@
 namespace {
 // Status panel of the trigger pattern.
 constexpr int PatternPanel = 2;
+
+// The picture's mode is the one the analyser is sent.
+static_assert(static_cast<int>(TTriggerMode::SynchOff) == TriggerModeOff);
+static_assert(static_cast<int>(TTriggerMode::InternalEqual) == TriggerModeInternalEqual);
+static_assert(static_cast<int>(TTriggerMode::ExternalHigh) == TriggerModeExternalHigh);
+static_assert(static_cast<int>(TTriggerMode::ExternalLow) == TriggerModeExternalLow);
 }  // namespace
+
+TTriggerMode TForm1::CheckedTriggerMode() const {
+  for (int Mode = 0; Mode < TriggerModeCount; ++Mode) {
+    if (TriggerModeButton(Mode)->isChecked()) {
+      return static_cast<TTriggerMode>(Mode);
+    }
+  }
+  return TTriggerMode::None;
+}
+
+void TForm1::DrawTriggerStatus() {
+  std::array<bool, 8> Boxes{};
+  for (std::size_t K = 0; K < Boxes.size(); ++K) {
+    Boxes[K] = CheckBoxes[K]->isChecked();
+  }
+  Renderer.DrawTriggerStatus(CheckedTriggerMode(), Boxes);
+}
 
 void TForm1::SelectTriggerMode(int Mode) {
   // Checking a button that was not checked runs its handler, which calls

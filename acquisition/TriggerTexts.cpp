@@ -19,18 +19,3 @@ std::string ModeButtonPatternText(std::uint8_t Pattern) {
 std::string PatternBoxPatternText(std::uint8_t Pattern) {
   return "Trigger Interne Egal (Entrées) -> Dec: " + PatternNumbers(Pattern);
 }
-
-std::string TriggerModePictureText(int Mode) {
-  switch (Mode) {
-    case TriggerModeOff:
-      return "Trigger: Synch OFF";
-    case TriggerModeInternalEqual:
-      return "Trigger: Interne Egal";
-    case TriggerModeExternalHigh:
-      return "Trigger: Externe Niveau Haut";
-    case TriggerModeExternalLow:
-      return "Trigger: Externe Niveau Bas";
-    default:
-      return {};
-  }
-}

@@ -1,5 +1,5 @@
-// Texts of the trigger configuration: the pattern readout of the status bar
-// and the mode's name on the trace picture.
+// Texts of the trigger configuration shown in the status bar: the pattern
+// readout. The mode's name on the trace picture is in display/TraceTexts.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,3 @@ std::string ModeButtonPatternText(std::uint8_t Pattern);
 /// The pattern text written when a pattern box changes:
 /// "Trigger Interne Egal (Entrées) -> Dec: 5   Hex: 05   Bin: 101".
 std::string PatternBoxPatternText(std::uint8_t Pattern);
-
-/// The mode's text on the trace picture ("Trigger: Synch OFF", ...); empty
-/// for a mode that does not exist.
-std::string TriggerModePictureText(int Mode);

@@ -225,7 +225,9 @@ void TForm1::Quitter2Click() {
 
 void TForm1::FormDestroy() {
   Timer1->stop();
-  Image1->Picture() = QImage();
+  Image1->Picture() = QImage();  // the back buffer
+  // The renderer that owns it goes before the control does.
+  Image1->SharePicture(nullptr);
 }
 
 void TForm1::closeEvent(QCloseEvent* Event) {

@@ -15,6 +15,7 @@
 
 #include "app/ApplicationState.h"
 #include "app/SettingsFormat.h"
+#include "display/TraceRenderer.h"
 #include "link/AnalyserProtocol.h"
 
 class QAction;
@@ -82,11 +83,43 @@ class TForm1 : public QMainWindow {
   void AnalyserDeviceData(TJvHidDevice& HidDev, std::uint8_t ReportID, const std::uint8_t* Data,
                           std::uint16_t Size);
 
-  // ---- Trace picture (display/) ----
-  /// Draws the empty screen into the back buffer (Image1's picture).
+  // ---- Trace picture (display/TraceScreen.cpp; the time-base, trigger and
+  // pull texts in the files of their subsystems) ----
+  /// The empty screen into the back buffer (Image1's picture), each part read
+  /// from the controls: grid, time-base text, trigger text and symbols, row
+  /// labels, pull text, clock stamp (also drawn on Image2).
   void RedrawScreen();
-  /// Copies the back buffer to the visible picture (Image2's).
+  /// Copies the back buffer to the visible picture (Image2's), erasing every
+  /// overlay on it.
   void PresentScreen();
+  /// A new white back buffer with grid and frame; Panel1 turns white.
+  void DrawGrid();
+  /// The label of TimeBaseIndex (acquisition/TimeBaseHandlers.cpp).
+  void DrawTimeBaseLabel();
+  /// The checked mode's text and, in the internal mode, a symbol per pattern
+  /// box (acquisition/TriggerConfiguration.cpp).
+  void DrawTriggerStatus();
+  /// The row labels as the labels option and the trigger mode place them.
+  void DrawChannelLabels();
+  /// The text of the checked pull button, if any (acquisition/InputPull.cpp).
+  void DrawPullLabel();
+  /// Takes the environment's clock into State.ClockStamp and writes time and
+  /// date on the back buffer, then on Image2.
+  void DrawClockStamp();
+  /// Sample N (1..450) of Group (1 or 2) into the back buffer; Value is a
+  /// sample byte (only its low 8 bits count). The edges option is read here,
+  /// so a change of it shows from the next sample.
+  void DrawSample(int Group, int N, int Value);
+  /// Writes Image2 to the snapshot file "1.bmp" of the program folder, whole
+  /// or not at all. Throws TFileWriteError (message for the error box) when
+  /// it cannot; callers let it escape so the rest of their command is not
+  /// carried out and the old file stays.
+  void WriteSnapshotFile();
+  /// The trigger mode whose radio button is checked; None before start-up
+  /// checks one.
+  TTriggerMode CheckedTriggerMode() const;
+  /// Draws the trace picture; its back buffer is Image1's picture.
+  TTraceRenderer Renderer;
   void Afficherfrontsmontantsetdescendants1Click();
   void Indicateurs116ouD0D151Click();
   void ScrollBar1Change();

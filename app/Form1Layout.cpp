@@ -13,6 +13,7 @@
 #include "app/Form1.h"
 #include "app/FormBuilding.h"
 #include "display/PictureBox.h"
+#include "display/TraceGeometry.h"
 
 using namespace FormBuilding;
 using Artwork::TMenuPicture;
@@ -165,10 +166,9 @@ void TForm1::BuildTraceArea(QWidget* Client) {
   Panel1 = Place<QFrame>(Client, "Panel1", 3, 32, 958, 537);
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   Panel1->setLineWidth(3);
-  Image1 = Place<TPictureBox>(Panel1, "Image1", 8, 8, TPictureBox::PictureWidth,
-                              TPictureBox::PictureHeight);
-  Image2 = Place<TPictureBox>(Panel1, "Image2", 8, 8, TPictureBox::PictureWidth,
-                              TPictureBox::PictureHeight);
+  Image1 = Place<TPictureBox>(Panel1, "Image1", 8, 8, PictureWidth, PictureHeight);
+  Image1->SharePicture(&Renderer.BackBufferForControl());  // Image1 holds the back buffer
+  Image2 = Place<TPictureBox>(Panel1, "Image2", 8, 8, PictureWidth, PictureHeight);
   Image2->setCursor(Qt::CrossCursor);
 
   // The plug-in panel.

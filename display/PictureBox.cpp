@@ -3,9 +3,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "display/TraceGeometry.h"
+
 TPictureBox::TPictureBox(QWidget* Parent)
-    : QWidget(Parent), Image(PictureWidth, PictureHeight, QImage::Format_RGB32) {
-  Image.fill(Qt::white);
+    : QWidget(Parent), Own(PictureWidth, PictureHeight, QImage::Format_RGB32) {
+  Own.fill(Qt::white);
   resize(PictureWidth, PictureHeight);
   // Moves are reported without a button held, as the readout needs.
   setMouseTracking(true);
@@ -14,12 +16,17 @@ TPictureBox::TPictureBox(QWidget* Parent)
 
 QImage& TPictureBox::Picture() {
   update();
-  return Image;
+  return *Shown;
+}
+
+void TPictureBox::SharePicture(QImage* Source) {
+  Shown = Source != nullptr ? Source : &Own;
+  update();
 }
 
 void TPictureBox::paintEvent(QPaintEvent* Event) {
   QPainter Painter(this);
-  Painter.drawImage(Event->rect(), Image, Event->rect());
+  Painter.drawImage(Event->rect(), *Shown, Event->rect());
 }
 
 void TPictureBox::mousePressEvent(QMouseEvent* Event) {

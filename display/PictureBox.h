@@ -1,5 +1,5 @@
-// A picture control: holds a 940 x 520 picture, shows it, and reports the
-// mouse in picture coordinates.
+// A picture control: holds a picture of the trace's size, shows it, and
+// reports the mouse in picture coordinates.
 #pragma once
 
 #include <QImage>
@@ -8,16 +8,18 @@
 class TPictureBox : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int PictureWidth = 940;
-  static constexpr int PictureHeight = 520;
-
-  /// A white picture of 940 x 520 pixels; the control takes its size.
+  /// A white picture of the trace's size; the control takes its size.
   explicit TPictureBox(QWidget* Parent = nullptr);
 
   /// The picture, to draw into. Taking it for writing schedules a repaint, so
   /// whatever is drawn shows once control returns to the event loop.
   QImage& Picture();
-  const QImage& Picture() const { return Image; }
+  const QImage& Picture() const { return *Shown; }
+
+  /// Holds Source, a picture drawn by someone else, in place of the control's
+  /// own (the hidden control that holds the back buffer); nullptr returns to
+  /// the control's own picture. Source must outlive its use here.
+  void SharePicture(QImage* Source);
 
  Q_SIGNALS:
   /// Any mouse button pressed over the picture.
@@ -34,5 +36,6 @@ class TPictureBox : public QWidget {
   void mouseReleaseEvent(QMouseEvent* Event) override;
 
  private:
-  QImage Image;
+  QImage Own;
+  QImage* Shown = &Own;
 };

@@ -32,6 +32,10 @@ class TTraceRenderer {
 
   /// The back buffer, 940 × 520 RGB32.
   const QImage& BackBuffer() const { return Back; }
+  /// The back buffer for the control that holds it (Image1). Replacing it
+  /// with a picture of another shape is harmless: the next DrawGrid makes it
+  /// whole again.
+  QImage& BackBufferForControl() { return Back; }
 
   /// The stamp taken at the last DrawClockStamp.
   const TClockStamp& ClockStamp() const { return Stamp; }

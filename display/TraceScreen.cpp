@@ -1,20 +1,53 @@
-// The two operations of the trace picture that the rest of the window needs
-// from the start: the empty screen into the back buffer, and the back buffer
-// onto the visible picture.
+// The trace picture as the window drives it: the renderer draws, the window
+// supplies what its controls show, the clock and the two surfaces.
+#include <QAction>
 #include <QFrame>
 #include <QPalette>
+#include <cstdint>
+#include <utility>
 
+#include "app/Environment.h"
 #include "app/Form1.h"
 #include "display/PictureBox.h"
+#include "display/SnapshotFile.h"
 
 void TForm1::RedrawScreen() {
-  Image1->Picture().fill(Qt::white);
+  DrawGrid();
+  DrawTimeBaseLabel();
+  DrawTriggerStatus();
+  DrawChannelLabels();
+  DrawPullLabel();
+  DrawClockStamp();
+}
+
+void TForm1::PresentScreen() {
+  Renderer.PresentScreen(Image2->Picture());
+}
+
+void TForm1::DrawGrid() {
+  Renderer.DrawGrid();
   Panel1->setAutoFillBackground(true);
   QPalette Palette = Panel1->palette();
   Palette.setColor(QPalette::Window, Qt::white);
   Panel1->setPalette(Palette);
 }
 
-void TForm1::PresentScreen() {
-  Image2->Picture() = Image1->Picture().copy();
+void TForm1::DrawChannelLabels() {
+  // The option item is read at each redraw: at start-up it still has its
+  // design state (unchecked), so the first screen shows "D0".."D7".
+  Renderer.DrawChannelLabels(Indicateurs116ouD0D151->isChecked(),
+                             CheckedTriggerMode() == TTriggerMode::InternalEqual);
+}
+
+void TForm1::DrawClockStamp() {
+  State.ClockStamp = Renderer.DrawClockStamp(Image2->Picture(), Environment.Now());
+}
+
+void TForm1::DrawSample(int Group, int N, int Value) {
+  Renderer.DrawSample(Group, N, static_cast<std::uint8_t>(Value & 0xFF),
+                      Afficherfrontsmontantsetdescendants1->isChecked());
+}
+
+void TForm1::WriteSnapshotFile() {
+  ::WriteSnapshotFile(std::as_const(*Image2).Picture(), ProgramFolderPath);
 }

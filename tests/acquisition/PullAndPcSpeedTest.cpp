@@ -98,7 +98,7 @@ TEST_P(PullButton, ClearsThePictureSendsAndSaves) {
   EXPECT_EQ(Heads.back(), (TReportHead{0, 10, Case.P1, 0x2C}));
   EXPECT_EQ(Form.Settings.PullSetting(), Case.Setting);
   EXPECT_EQ(OnDisk(Rig).Line(PullSettingLine), Case.Setting);
-  EXPECT_TRUE(std::as_const(*Form.Image2).Picture() == std::as_const(*Form.Image1).Picture());
+  EXPECT_TRUE(std::as_const(*Form.Image2).Picture() == Form.Renderer.BackBuffer());
 
   // Choosing the pull already chosen does nothing.
   Button->click();
@@ -111,6 +111,24 @@ INSTANTIATE_TEST_SUITE_P(Buttons, PullButton,
                          [](const testing::TestParamInfo<TPullCase>& Info) {
                            return std::string(Info.param.Name);
                          });
+
+TEST(PullButtonAlone, PictureShowsThePullJustChosen) {
+  TAnalyserRig Rig;
+  TForm1& Form = Rig.Start("300", "");
+  Form.GroupBox5->setEnabled(true);
+  const QImage None = std::as_const(*Form.Image2).Picture();
+  Form.RadioButton5->click();
+  const QImage Up = std::as_const(*Form.Image2).Picture();
+  Form.RadioButton6->click();
+  const QImage Down = std::as_const(*Form.Image2).Picture();
+  // Only the pull text, at the bottom right, tells them apart.
+  const QRect PullText(740, 500, 200, 20);
+  EXPECT_TRUE(None.copy(PullText) != Up.copy(PullText));
+  EXPECT_TRUE(Up.copy(PullText) != Down.copy(PullText));
+  const QRect Rest(0, 0, 940, 495);
+  EXPECT_TRUE(None.copy(Rest) == Up.copy(Rest));
+  EXPECT_TRUE(Up.copy(Rest) == Down.copy(Rest));
+}
 
 TEST(PullButtonAlone, WithoutAnalyserThePullIsStillSaved) {
   TAnalyserRig Rig;

@@ -68,7 +68,7 @@ class Reception : public testing::Test {
   }
 
   QImage Visible() const { return std::as_const(*Form->Image2).Picture(); }
-  QImage Back() const { return std::as_const(*Form->Image1).Picture(); }
+  QImage Back() const { return Form->Renderer.BackBuffer(); }
 
   TAnalyserRig Rig;
   TForm1* Form = nullptr;

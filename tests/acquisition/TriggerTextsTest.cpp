@@ -17,12 +17,3 @@ TEST(TriggerTexts, PatternOfTheBoxes) {
 TEST(TriggerTexts, BlankPatternIsFiftyNineSpaces) {
   EXPECT_EQ(BlankPatternText(), std::string(59, ' '));
 }
-
-TEST(TriggerTexts, ModeNamesOnThePicture) {
-  EXPECT_EQ(TriggerModePictureText(TriggerModeOff), "Trigger: Synch OFF");
-  EXPECT_EQ(TriggerModePictureText(TriggerModeInternalEqual), "Trigger: Interne Egal");
-  EXPECT_EQ(TriggerModePictureText(TriggerModeExternalHigh), "Trigger: Externe Niveau Haut");
-  EXPECT_EQ(TriggerModePictureText(TriggerModeExternalLow), "Trigger: Externe Niveau Bas");
-  EXPECT_EQ(TriggerModePictureText(4), "");
-  EXPECT_EQ(TriggerModePictureText(-1), "");
-}

@@ -34,7 +34,8 @@ class TriggerMode : public testing::Test {
   }
   // Marks the visible picture so that a redraw shows.
   void SmudgePicture() { Form->Image2->Picture().fill(Qt::black); }
-  bool PictureCleared() const { return Form->Image2->Picture().pixelColor(470, 260) == Qt::white; }
+  // A pixel inside a tile, off every grid line and text.
+  bool PictureCleared() const { return Form->Image2->Picture().pixelColor(470, 265) == Qt::white; }
   bool BoxesEnabled() const {
     bool All = Form->SpeedButton28->isEnabled() && Form->SpeedButton29->isEnabled();
     for (QCheckBox* Box : Form->CheckBoxes) {

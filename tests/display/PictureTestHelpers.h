@@ -1,6 +1,9 @@
 // Pixel inspection helpers shared by the display suites.
 #pragma once
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 #include <QImage>
 #include <QString>
 #include <string>
@@ -25,3 +28,25 @@ QImage TextAlone(const QString& Text, TRgb Colour);
 
 /// Whether Image shows exactly Text's box in Colour with its top-left at At.
 bool ShowsTextAt(const QImage& Image, TPixelPoint At, const QString& Text, TRgb Colour);
+
+/// Drops root's right to write anywhere for this thread's file accesses.
+class TUnprivilegedFiles {
+ public:
+  TUnprivilegedFiles() {
+    if (::geteuid() == 0) {
+      Previous = ::setfsuid(65534);
+      Changed = true;
+    }
+  }
+  ~TUnprivilegedFiles() {
+    if (Changed) {
+      ::setfsuid(static_cast<uid_t>(Previous));
+    }
+  }
+  TUnprivilegedFiles(const TUnprivilegedFiles&) = delete;
+  TUnprivilegedFiles& operator=(const TUnprivilegedFiles&) = delete;
+
+ private:
+  int Previous = 0;
+  bool Changed = false;
+};

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -141,28 +140,6 @@ TEST(SnapshotFile, OverwritesTheOldFile) {
   WriteBmpFile(Picture, Path);
   EXPECT_EQ(ReadAll(Path), EncodeBmp24(Picture));
 }
-
-/// Drops root's right to write anywhere for this thread's file accesses.
-class TUnprivilegedFiles {
- public:
-  TUnprivilegedFiles() {
-    if (::geteuid() == 0) {
-      Previous = ::setfsuid(65534);
-      Changed = true;
-    }
-  }
-  ~TUnprivilegedFiles() {
-    if (Changed) {
-      ::setfsuid(static_cast<uid_t>(Previous));
-    }
-  }
-  TUnprivilegedFiles(const TUnprivilegedFiles&) = delete;
-  TUnprivilegedFiles& operator=(const TUnprivilegedFiles&) = delete;
-
- private:
-  int Previous = 0;
-  bool Changed = false;
-};
 
 TEST(SnapshotFile, UnwritableFolderReportsTheReasonAndKeepsTheOldFile) {
   QTemporaryDir Folder;
