@@ -2,7 +2,9 @@
 // analyser and saved.
 #include <QRadioButton>
 
+#include "app/Environment.h"
 #include "app/Form1.h"
+#include "app/Settings.h"
 
 void TForm1::DrawPullLabel() {
   TPull Pull = TPull::None;
@@ -20,7 +22,13 @@ void TForm1::ChoosePull(std::uint8_t P1, const char* Setting) {
   PresentScreen();
   SendCommand(cmdPull, P1);
   Settings.PullSetting() = Setting;
-  SaveSettings();
+  // Shown here rather than thrown: the handler runs inside the button's
+  // signal, also in the middle of an attach that must go on.
+  try {
+    SaveSettings();
+  } catch (const TSettingsWriteError& Error) {
+    Environment.ShowError(QString::fromUtf8(Error.what()));
+  }
 }
 
 void TForm1::RadioButton5Click() {

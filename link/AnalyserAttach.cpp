@@ -10,7 +10,6 @@
 #include "acquisition/PcSpeedSetting.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
-#include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "link/JvHidControllerClass.h"
 #include "link/QtMainThreadLoop.h"
@@ -63,40 +62,25 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
   Panel6->show();          // 4
   SendCommand(cmdAttach);  // 5
 
-  // A settings file that cannot be written must not leave the analyser half
-  // attached: the error is shown once the window is ready.
-  std::optional<TSettingsWriteError> WriteError;
   // 6: an empty or non-numeric setting leaves the slider where it is.
   if (const std::optional<int> PcSpeed = ParsePcSpeedSetting(Settings.PcSpeedSetting())) {
-    try {
-      TrackBar1->setValue(ClampPcSpeed(*PcSpeed));  // runs TrackBar1Change only on a change
-    } catch (const TSettingsWriteError& Error) {
-      WriteError.emplace(Error);
-    }
+    TrackBar1->setValue(ClampPcSpeed(*PcSpeed));  // runs TrackBar1Change only on a change
   }
   const int Position = TrackBar1->value();  // 7
   SendCommand(cmdPcSpeed, static_cast<std::uint8_t>((Position >> 8) & 0xFF),
               static_cast<std::uint8_t>(Position & 0xFF));
-  StatusBar1->SetPanelText(
-      0, QStringLiteral("Analyseur logique USB connecté et opérationnel..."));  // 8
-  GroupBox2->setEnabled(true);                                                  // 9
+  // 8
+  StatusBar1->SetPanelText(0, QStringLiteral("Analyseur logique USB connecté et opérationnel..."));
+  GroupBox2->setEnabled(true);  // 9
   GroupBox5->setEnabled(true);
-  try {  // 10: checking a button that was not checked runs its pull handler
-    if (Settings.PullSetting() == "0") {
-      RadioButton6->setChecked(true);
-    } else if (Settings.PullSetting() == "1") {
-      RadioButton5->setChecked(true);
-    }
-  } catch (const TSettingsWriteError& Error) {
-    if (!WriteError) {
-      WriteError.emplace(Error);
-    }
+  // 10: checking a button that was not checked runs its pull handler.
+  if (Settings.PullSetting() == "0") {
+    RadioButton6->setChecked(true);
+  } else if (Settings.PullSetting() == "1") {
+    RadioButton5->setChecked(true);
   }
   GroupBox5->setEnabled(false);  // 11
   Panel3->hide();                // 12
-  if (WriteError) {
-    Environment.ShowError(QString::fromUtf8(WriteError->what()));
-  }
 }
 
 void TForm1::JvHidDeviceController1Removal(TJvHidDevice& HidDev) {
