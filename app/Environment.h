@@ -1,7 +1,6 @@
 // Everything the outside world decides, behind one interface: the program
 // runs on TQtEnvironment, the tests on a fake that records what was shown.
-// The HID platform, the save and print dialogs and the clipboard join it as
-// their parts of the program land.
+// The HID platform joins it as its part of the program lands.
 #pragma once
 
 #include <QDateTime>
