@@ -1,5 +1,6 @@
 // The real environment: the program's folder, the clock, Qt's message boxes,
-// the beep and the desktop's URL handler.
+// the beep, the desktop's URL handler, the save and print dialogs and the
+// clipboard.
 #pragma once
 
 #include "app/Environment.h"
@@ -17,4 +18,8 @@ class TQtEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override;
   void OpenUrl(const QString& Url) override;
+  QString AskSaveFileName(const TSaveDialogRequest& Request,
+                          const std::function<void(const QString&)>& FolderEntered) override;
+  bool ChoosePrinter(QPrinter& Printer) override;
+  void CopyImage(const QImage& Picture) override;
 };
