@@ -1,8 +1,11 @@
 #include "app/Application.h"
 
 #include <QDebug>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <exception>
 
 #include "app/Environment.h"
@@ -25,6 +28,13 @@ class TCompactStyle : public QProxyStyle {
 
 TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
   setStyle(new TCompactStyle);
+  // Qt's own dialogs (save, print) speak French like the rest of the program;
+  // without the translations they stay in English.
+  auto* QtFrench = new QTranslator(this);
+  if (QtFrench->load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(QtFrench);
+  }
 }
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event) {

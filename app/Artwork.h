@@ -44,6 +44,9 @@ QPixmap PlugInPicture();
 /// The start prompt's picture (325 x 143).
 QPixmap StartPromptPicture();
 
+/// The About window's picture (572 x 516).
+QPixmap AboutPicture();
+
 /// Frames of the plug-in animation (235 x 67), drawn one after the other.
 inline constexpr int PlugAnimationFrames = 24;
 void DrawPlugAnimationFrame(QPainter& Painter, int Frame);

@@ -1,13 +1,23 @@
 // Everything the outside world decides, behind one interface: the program
 // runs on TQtEnvironment, the tests on a fake that records what was shown.
-// The save and print dialogs and the clipboard join it as their parts of the
-// program land.
 #pragma once
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
+class QImage;
+class QPrinter;
 class THidPlatform;
+
+/// What the save dialog offers: one filter, the folder it opens in, the name
+/// it proposes and the extension added to a name typed without one.
+struct TSaveDialogRequest {
+  QString Filter;         ///< shown as is, e.g. "BMP (*.bmp)"
+  QString InitialFolder;  ///< empty: the platform's default folder
+  QString ProposedName;
+  QString DefaultSuffix;  ///< without the dot
+};
 
 class TEnvironment {
  public:
@@ -32,6 +42,16 @@ class TEnvironment {
   virtual void Beep() = 0;
   /// Asks the desktop to open a web address; the outcome is not looked at.
   virtual void OpenUrl(const QString& Url) = 0;
+
+  /// The save dialog, modal. FolderEntered runs with each folder the user
+  /// moves to while it is open, also when the dialog is then cancelled.
+  /// Returns the chosen path, or an empty text when cancelled.
+  virtual QString AskSaveFileName(const TSaveDialogRequest& Request,
+                                  const std::function<void(const QString&)>& FolderEntered) = 0;
+  /// The printer selection dialog on Printer; false when cancelled.
+  virtual bool ChoosePrinter(QPrinter& Printer) = 0;
+  /// Puts Picture on the clipboard as an image.
+  virtual void CopyImage(const QImage& Picture) = 0;
 
   /// The HID interfaces the program looks for the analyser among; it
   /// outlives every window.

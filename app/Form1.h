@@ -31,6 +31,7 @@ class QSlider;
 class QTimer;
 class QToolButton;
 class TEnvironment;
+class TForm2;
 class TJvHidDevice;
 class TJvHidDeviceController;
 class TPictureBox;
@@ -331,6 +332,8 @@ class TForm1 : public QMainWindow {
   TApplicationState State;
   /// Outside world: folders, clock, boxes, beep, shell.
   TEnvironment& Environment;
+  /// The About window, created hidden by process entry and kept.
+  TForm2* Form2 = nullptr;
 
   /// The radio button of trigger mode Mode (0..3).
   QRadioButton* TriggerModeButton(int Mode) const;

@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/Form2.h"
 #include "app/QtEnvironment.h"
 
 int main(int Argc, char** Argv) {
@@ -17,6 +18,8 @@ int main(int Argc, char** Argv) {
   TQtEnvironment Environment(*Backend);
   Application.SetEnvironment(&Environment);
   TForm1 Form1(Environment);  // runs start-up
+  TForm2 Form2(Environment);  // hidden until "A propos de..."
+  Form1.Form2 = &Form2;
   Form1.show();
   return Application.exec();
 }

@@ -1,9 +1,57 @@
-// Output of the trace picture to a file, the printer and the clipboard.
-// Connected; the commands come with the output.
+// Output of the trace picture to a file, the printer and the clipboard. All
+// three take the picture as drawn; nothing is drawn again for them.
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <utility>
+
+#include "app/Environment.h"
 #include "app/Form1.h"
+#include "app/Settings.h"
+#include "app/TraceOutput.h"
+#include "display/PictureBox.h"
+#include "display/SnapshotFile.h"
 
-void TForm1::Sauvegarder1Click() {}
+void TForm1::Sauvegarder1Click() {
+  TSaveDialogRequest Request;
+  Request.Filter = QStringLiteral("BMP (*.bmp)");
+  Request.InitialFolder = QFile::decodeName(QByteArray::fromStdString(Settings.SaveFolder()));
+  Request.ProposedName = ProposedTraceName(State.ClockStamp);
+  Request.DefaultSuffix = QStringLiteral("bmp");
+  const QString Chosen = Environment.AskSaveFileName(Request, [this](const QString& Folder) {
+    Settings.SaveFolder() = QFile::encodeName(Folder).toStdString();
+    // Reported here, so that the dialog stays open; the folder is kept for
+    // the rest of the run.
+    try {
+      SaveSettings();
+    } catch (const TSettingsWriteError& Error) {
+      Environment.ShowError(QString::fromUtf8(Error.what()));
+    }
+  });
+  if (Chosen.isEmpty()) {
+    return;
+  }
+  const QString Path = WithBmpExtension(Chosen);
+  if (QFileInfo::exists(Path) && !Environment.AskYesNo(QStringLiteral(
+                                     "Le nom du fichier existe déjà. Voulez-vous l'écraser ?"))) {
+    return;
+  }
+  WriteBmpFile(std::as_const(*Image2).Picture(), Path);
+}
 
-void TForm1::Imprimer1Click() {}
+void TForm1::Imprimer1Click() {
+  QPrinter Printer(QPrinter::HighResolution);
+  if (!Environment.ChoosePrinter(Printer)) {
+    return;
+  }
+  Printer.setPageOrientation(QPageLayout::Landscape);
+  // The snapshot in a picture of its own: the trace pictures stay as they are.
+  const QImage Snapshot = ReadBitmapFile(SnapshotFilePath(ProgramFolderPath));
+  PrintPicture(Printer, Snapshot);
+}
 
-void TForm1::Copier1Click() {}
+void TForm1::Copier1Click() {
+  Environment.CopyImage(std::as_const(*Image2).Picture());
+  Environment.ShowInformation(
+      QStringLiteral("Les traces ont été copiées dans le presse papier..."));
+}

@@ -1,9 +1,15 @@
 #include "app/QtEnvironment.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -81,6 +87,45 @@ void TQtEnvironment::Beep() {
 
 void TQtEnvironment::OpenUrl(const QString& Url) {
   QDesktopServices::openUrl(QUrl(Url));
+}
+
+QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
+                                        const std::function<void(const QString&)>& FolderEntered) {
+  QFileDialog Dialog(BoxOwner());
+  // Qt's own dialog reports every folder entered; the desktop's may not. The
+  // caller asks about overwriting.
+  Dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+  Dialog.setAcceptMode(QFileDialog::AcceptSave);
+  Dialog.setFileMode(QFileDialog::AnyFile);
+  Dialog.setNameFilter(Request.Filter);
+  Dialog.setDefaultSuffix(Request.DefaultSuffix);
+  Dialog.setDirectory(Request.InitialFolder.isEmpty() ? QDir::homePath() : Request.InitialFolder);
+  Dialog.selectFile(Request.ProposedName);
+  QString Shown = Dialog.directory().absolutePath();
+  QObject::connect(&Dialog, &QFileDialog::directoryEntered, &Dialog,
+                   [&Shown, &FolderEntered](const QString& Folder) {
+                     Shown = QDir(Folder).absolutePath();
+                     FolderEntered(Shown);
+                   });
+  if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) {
+    return {};
+  }
+  const QString Chosen = Dialog.selectedFiles().constFirst();
+  // A path typed into the name box also takes the user to its folder.
+  const QString ChosenFolder = QFileInfo(Chosen).absolutePath();
+  if (ChosenFolder != Shown) {
+    FolderEntered(ChosenFolder);
+  }
+  return Chosen;
+}
+
+bool TQtEnvironment::ChoosePrinter(QPrinter& Printer) {
+  QPrintDialog Dialog(&Printer, BoxOwner());
+  return Dialog.exec() == QDialog::Accepted;
+}
+
+void TQtEnvironment::CopyImage(const QImage& Picture) {
+  QGuiApplication::clipboard()->setImage(Picture);
 }
 
 THidPlatform& TQtEnvironment::HidPlatform() {

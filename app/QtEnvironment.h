@@ -1,5 +1,6 @@
 // The real environment: the program's folder, the clock, Qt's message boxes,
-// the beep, the desktop's URL handler and the machine's HID interfaces.
+// the beep, the desktop's URL handler, the save and print dialogs, the
+// clipboard and the machine's HID interfaces.
 #pragma once
 
 #include <memory>
@@ -25,6 +26,10 @@ class TQtEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override;
   void OpenUrl(const QString& Url) override;
+  QString AskSaveFileName(const TSaveDialogRequest& Request,
+                          const std::function<void(const QString&)>& FolderEntered) override;
+  bool ChoosePrinter(QPrinter& Printer) override;
+  void CopyImage(const QImage& Picture) override;
   /// The system's hidraw interfaces, or the simulated machine's.
   THidPlatform& HidPlatform() override;
   /// Leaves the event loop; windows are not asked whether they may close.

@@ -67,3 +67,19 @@ TCaptureFailure WriteFailure(std::string_view Target) {
   }
   return {CaptureWriteError, "écriture impossible dans " + QuoteArgument(Target)};
 }
+
+TCaptureFailure DeviceLostFailure(std::string_view Path, std::string_view Reason) {
+  return {CaptureDeviceLost, "analyseur perdu pendant la capture (" + std::string(Path) +
+                                 ") : " + std::string(Reason)};
+}
+
+TCaptureFailure TransferFailure(std::string_view Path, std::string_view Reason) {
+  return {CaptureDeviceLost, "envoi d'une commande à l'analyseur " + std::string(Path) +
+                                 " impossible : " + std::string(Reason)};
+}
+
+TCaptureFailure IncompleteWindowFailure(int Offset, int Attempts) {
+  return {CaptureInconsistent, "restitution incomplète de la fenêtre à la position " +
+                                   std::to_string(Offset) + " (" + std::to_string(Attempts) +
+                                   " demandes)"};
+}

@@ -43,6 +43,18 @@ TCaptureFailure TimedOutFailure(std::string_view What, double Seconds);
 /// or empty for standard output.
 TCaptureFailure WriteFailure(std::string_view Target);
 
+/// The failure for an analyser at Path that went away or could no longer be
+/// read during the capture; Reason says which.
+TCaptureFailure DeviceLostFailure(std::string_view Path, std::string_view Reason);
+
+/// The failure for a command that could not be written to the analyser at
+/// Path; Reason is the system's message.
+TCaptureFailure TransferFailure(std::string_view Path, std::string_view Reason);
+
+/// The failure for a window at Offset whose restitution came incomplete at
+/// each of Attempts requests.
+TCaptureFailure IncompleteWindowFailure(int Offset, int Attempts);
+
 /// Argument text made safe for a one-line message: control bytes become \xNN
 /// escapes and long texts are cut (never inside a UTF-8 sequence) with "…".
 std::string QuoteArgument(std::string_view Text);

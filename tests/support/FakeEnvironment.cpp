@@ -1,5 +1,8 @@
 #include "tests/support/FakeEnvironment.h"
 
+#include <QDir>
+#include <QPrinter>
+
 void TFakeEnvironment::ShowError(const QString& Message) {
   Boxes.push_back({TBoxKind::Error, Message});
 }
@@ -21,4 +24,30 @@ std::vector<QString> TFakeEnvironment::Messages(TBoxKind Kind) const {
     }
   }
   return Found;
+}
+
+QString TFakeEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
+                                          const std::function<void(const QString&)>& Entered) {
+  SaveDialogs.push_back(Request);
+  QString Shown = Request.InitialFolder;
+  for (const QString& Folder : SaveDialogVisits) {
+    Shown = Folder;
+    Entered(Folder);
+  }
+  if (!SaveDialogAccepts) {
+    return {};
+  }
+  const QString Name = SaveDialogTypedName.isEmpty() ? Request.ProposedName : SaveDialogTypedName;
+  return QDir::isAbsolutePath(Name) ? Name : QDir(Shown).filePath(Name);
+}
+
+bool TFakeEnvironment::ChoosePrinter(QPrinter& Printer) {
+  ++PrinterDialogs;
+  if (PrintPdfPath.isEmpty()) {
+    return false;
+  }
+  Printer.setOutputFormat(QPrinter::PdfFormat);
+  Printer.setOutputFileName(PrintPdfPath);
+  Printer.setResolution(PrintResolution);
+  return true;
 }

@@ -1,9 +1,11 @@
-// An environment for tests: settable folders and clock, a simulated HID
-// platform, and a record of every box shown, every beep, every address opened
-// and every request to end the application.
+// An environment for tests: settable folders and clock, scripted save and
+// printer dialogs, a simulated HID platform, and a record of every box shown,
+// every beep, every address opened, every picture copied and every request to
+// end the application.
 #pragma once
 
 #include <QDateTime>
+#include <QImage>
 #include <QString>
 #include <vector>
 
@@ -26,6 +28,10 @@ class TFakeEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override { ++Beeps; }
   void OpenUrl(const QString& Url) override { OpenedUrls.push_back(Url); }
+  QString AskSaveFileName(const TSaveDialogRequest& Request,
+                          const std::function<void(const QString&)>& FolderEntered) override;
+  bool ChoosePrinter(QPrinter& Printer) override;
+  void CopyImage(const QImage& Picture) override { Clipboard.push_back(Picture); }
   THidPlatform& HidPlatform() override { return OtherPlatform ? *OtherPlatform : Hid; }
   void Terminate() override { ++TerminateRequests; }
 
@@ -41,6 +47,23 @@ class TFakeEnvironment : public TEnvironment {
   std::vector<TBox> Boxes;
   int Beeps = 0;
   std::vector<QString> OpenedUrls;
+
+  /// The save dialog: the user moves through SaveDialogVisits, then accepts
+  /// or cancels. An accepted name is SaveDialogTypedName, or the proposed one
+  /// when empty; a relative name lies in the folder shown last.
+  std::vector<QString> SaveDialogVisits;
+  bool SaveDialogAccepts = false;
+  QString SaveDialogTypedName;
+  std::vector<TSaveDialogRequest> SaveDialogs;
+
+  /// The printer dialog accepts a PDF printer writing PrintPdfPath at
+  /// PrintResolution dots per inch; an empty path cancels.
+  QString PrintPdfPath;
+  int PrintResolution = 1200;
+  int PrinterDialogs = 0;
+
+  std::vector<QImage> Clipboard;
+
   /// Where the tests plug and unplug interfaces.
   TSimulatedHidPlatform Hid;
   /// Replaces Hid when set; it must outlive the window.

@@ -163,4 +163,47 @@ inline std::vector<TCsvRow> ReadCsv(const std::string& Text, std::vector<std::st
   return Rows;
 }
 
+// sigrok's CSV: comment and META lines, a label line naming the channels,
+// then one row of 0/1 per sample period. Returns the rows as samples.
+inline std::vector<TSample> ReadSigrokCsv(std::istream& In) {
+  std::string Line;
+  std::vector<int> InputOfColumn;
+  std::vector<TSample> Rows;
+  while (std::getline(In, Line)) {
+    if (Line.empty() || Line[0] == ';' || Line.starts_with("META")) {
+      continue;
+    }
+    std::stringstream Cells(Line);
+    std::string Cell;
+    if (InputOfColumn.empty()) {
+      while (std::getline(Cells, Cell, ',')) {
+        if (!Cell.starts_with("in")) {
+          throw std::runtime_error("sigrok label " + Cell);
+        }
+        InputOfColumn.push_back(std::stoi(Cell.substr(2)));
+      }
+      continue;
+    }
+    TSample Sample = 0;
+    std::size_t Column = 0;
+    while (std::getline(Cells, Cell, ',')) {
+      if (Column >= InputOfColumn.size() || (Cell != "0" && Cell != "1")) {
+        throw std::runtime_error("sigrok row " + Line);
+      }
+      if (Cell == "1") {
+        Sample = static_cast<TSample>(Sample | (1U << (InputOfColumn[Column] - 1)));
+      }
+      ++Column;
+    }
+    if (Column != InputOfColumn.size()) {
+      throw std::runtime_error("sigrok row " + Line);
+    }
+    Rows.push_back(Sample);
+  }
+  if (InputOfColumn.size() != 16) {
+    throw std::runtime_error("sigrok saw " + std::to_string(InputOfColumn.size()) + " channels");
+  }
+  return Rows;
+}
+
 }  // namespace exporttest
