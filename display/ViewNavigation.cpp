@@ -1,0 +1,34 @@
+#include "display/ViewNavigation.h"
+
+#include <algorithm>
+
+TViewMove PlanViewMove(int Offset, int Step) {
+  TViewMove Move{};
+  Move.Target = Offset + Step;
+  Move.Position = std::clamp(Move.Target, ViewOffsetMin, ViewOffsetMax);
+  if (Step > 0 && Move.Target > ViewOffsetMax) {
+    Move.Limit = TViewLimit::End;
+  } else if (Step < 0 && Move.Target <= ViewOffsetMin) {
+    Move.Limit = TViewLimit::Start;
+  } else {
+    Move.Limit = TViewLimit::None;
+  }
+  return Move;
+}
+
+TViewPositionBytes ViewPositionBytes(int Offset) {
+  const int Clipped = std::clamp(Offset, ViewOffsetMin, ViewOffsetMax);
+  return {static_cast<std::uint8_t>(Clipped / 256), static_cast<std::uint8_t>(Clipped % 256)};
+}
+
+const char* ViewLimitMessage(TViewLimit Limit) {
+  switch (Limit) {
+    case TViewLimit::End:
+      return "Position limite atteinte...";
+    case TViewLimit::Start:
+      return "Position de départ atteinte...";
+    case TViewLimit::None:
+      break;
+  }
+  return "";
+}
