@@ -1,6 +1,7 @@
 // Reception of the analyser's input reports: each restitution is stored in
 // SampleBuffer and drawn into the back buffer, then shown at its end.
 #include <QLabel>
+#include <QToolButton>
 
 #include "app/Environment.h"
 #include "app/Form1.h"
@@ -34,8 +35,10 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
              [this](int Group, int N, std::uint8_t Value) { DrawSample(Group, N, Value); });
   if (Code == BlockRestitutionEnd) {
     PresentScreen();
-    // The markers are drawn again here, once they exist, when SpeedButton26
-    // and SpeedButton23 are both down.
+    // Markers survive the windows a halted trace is scrolled through.
+    if (SpeedButton26->isChecked() && SpeedButton23->isChecked()) {
+      DrawMarkers();
+    }
     if (State.SingleShot == 1) {
       // Printing after a single acquisition prints what the user sees.
       try {

@@ -24,13 +24,13 @@
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
+#include "display/ViewNavigation.h"
 #include "link/JvHidControllerClass.h"
 #include "link/QtMainThreadLoop.h"
 
 namespace {
 constexpr int ClientWidth = 961;
 constexpr int ClientHeight = 695;
-constexpr int ScrollMaximum = 1597;
 }  // namespace
 
 TForm1::TForm1(TEnvironment& Environment, QWidget* Parent)
@@ -174,7 +174,7 @@ void TForm1::FormCreate() {
     Button->setEnabled(false);
   }
   GroupBox5->setEnabled(false);           // 16
-  ScrollBar1->setMaximum(ScrollMaximum);  // 17
+  ScrollBar1->setMaximum(ViewOffsetMax);  // 17
   ScrollBar1->setEnabled(false);
   for (QToolButton* Button : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4}) {
     Button->setEnabled(false);

@@ -15,6 +15,7 @@
 
 #include "app/ApplicationState.h"
 #include "app/SettingsFormat.h"
+#include "display/TraceGeometry.h"
 #include "display/TraceRenderer.h"
 #include "link/AnalyserProtocol.h"
 
@@ -123,15 +124,32 @@ class TForm1 : public QMainWindow {
   TTraceRenderer Renderer;
   void Afficherfrontsmontantsetdescendants1Click();
   void Indicateurs116ouD0D151Click();
+
+  // ---- Horizontal navigation (display/Navigation.cpp) ----
+  /// ViewOffset (ScrollBar1's position) changed: cmdViewPosition, then the
+  /// snapshot of the picture as it is before the new window arrives.
   void ScrollBar1Change();
   void SpeedButton1Click();
   void SpeedButton2Click();
   void SpeedButton3Click();
   void SpeedButton4Click();
+
+  // ---- Cursor readout and measurement markers (display/Markers.cpp) ----
   void SpeedButton26Click();
   void Image2MouseDown(int X, int Y);
   void Image2MouseMove(int X, int Y);
   void Image2MouseUp(int X, int Y);
+  /// The 16 inputs at the sample under column X on the visible picture, with
+  /// a magenta line on that sample; nothing outside samples 1..450.
+  void ShowReadout(int X);
+  /// The two green markers and the measurement on the visible picture, only
+  /// when stopped with SpeedButton26 down.
+  void DrawMarkers();
+  /// dt and 1/dt between the markers, in green under the grid.
+  void ShowMeasurement();
+  /// x of the measurement markers; each switch-on puts them at 170 and 770.
+  int MarkerLeft = MarkerLeftStart;
+  int MarkerRight = MarkerRightStart;
 
   // ---- Acquisition modes and clock tick (acquisition/AcquisitionModes.cpp) ----
   void SpeedButton23Click();
@@ -364,6 +382,8 @@ class TForm1 : public QMainWindow {
   void ReleaseAnalyserLink();
   /// The pull handlers: P1 goes to the analyser, Setting to line 6.
   void ChoosePull(std::uint8_t P1, const char* Setting);
+  /// A move button: ViewOffset + Step, then the beep and the message at an end.
+  void MoveView(int Step);
 
   /// Runs the link on Qt's event loop; outlives the controller.
   std::unique_ptr<TQtMainThreadLoop> HidLoop;
@@ -375,6 +395,9 @@ class TForm1 : public QMainWindow {
   /// Start-up shows at most one error box for the settings file.
   bool StartUpFailureShown = false;
   bool CloseSent = false;
+  /// Set when the snapshot of a view change could not be written, so a move
+  /// button ends there like the command that failed.
+  bool ViewSnapshotFailed = false;
   QButtonGroup* TimeBaseGroup = nullptr;
   QButtonGroup* AcquisitionGroup = nullptr;
 };

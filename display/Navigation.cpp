@@ -1,13 +1,49 @@
-// Horizontal navigation through the analyser's memory: the scroll bar and
-// the four move buttons. Connected; their commands come with navigation.
+// Horizontal navigation through the analyser's memory: the scroll bar's
+// position is ViewOffset; the four buttons move it by 5 or 10 tiles.
+#include <QScrollBar>
+
+#include "app/Environment.h"
 #include "app/Form1.h"
+#include "display/SnapshotFile.h"
+#include "display/ViewNavigation.h"
 
-void TForm1::ScrollBar1Change() {}
+void TForm1::ScrollBar1Change() {
+  const int ViewOffset = ScrollBar1->value();
+  const TViewPositionBytes Bytes = ViewPositionBytes(ViewOffset);
+  SendCommand(cmdViewPosition, Bytes.High, Bytes.Low);
+  // The picture before the new window arrives: nothing waits for the answer.
+  try {
+    WriteSnapshotFile();
+  } catch (const TFileWriteError& Error) {
+    ViewSnapshotFailed = true;
+    Environment.ShowError(QString::fromUtf8(Error.what()));
+  }
+}
 
-void TForm1::SpeedButton1Click() {}
+void TForm1::MoveView(int Step) {
+  const TViewMove Move = PlanViewMove(ScrollBar1->value(), Step);
+  ViewSnapshotFailed = false;
+  // The bar clips the target and raises its change only on a real change.
+  ScrollBar1->setValue(Move.Target);
+  if (ViewSnapshotFailed || Move.Limit == TViewLimit::None) {
+    return;
+  }
+  Environment.Beep();
+  Environment.ShowInformation(QString::fromUtf8(ViewLimitMessage(Move.Limit)));
+}
 
-void TForm1::SpeedButton2Click() {}
+void TForm1::SpeedButton1Click() {
+  MoveView(ShortViewStep);
+}
 
-void TForm1::SpeedButton3Click() {}
+void TForm1::SpeedButton2Click() {
+  MoveView(LongViewStep);
+}
 
-void TForm1::SpeedButton4Click() {}
+void TForm1::SpeedButton3Click() {
+  MoveView(-ShortViewStep);
+}
+
+void TForm1::SpeedButton4Click() {
+  MoveView(-LongViewStep);
+}

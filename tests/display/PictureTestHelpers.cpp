@@ -45,3 +45,16 @@ bool ShowsTextAt(const QImage& Image, TPixelPoint At, const QString& Text, TRgb 
   const QImage Expected = TextAlone(Text, Colour);
   return Image.copy(At.X, At.Y, Expected.width(), Expected.height()) == Expected;
 }
+
+bool ShowsDashedColumn(const QImage& Picture, const QImage& Under, int X, TRgb Colour) {
+  // From the frame line above the grid to the one below; the texts above and
+  // below may cross the column and are looked at by themselves.
+  for (int Y = GridTop - 1; Y <= GridBottom + 1; ++Y) {
+    const bool Dash = Y >= GridTop && Y < GridBottom && (Y - GridTop) % (DashOn + DashOff) < DashOn;
+    const unsigned Expected = Dash ? (Colour & 0xFFFFFF) : PixelAt(Under, X, Y);
+    if (PixelAt(Picture, X, Y) != Expected) {
+      return false;
+    }
+  }
+  return true;
+}

@@ -29,6 +29,11 @@ QImage TextAlone(const QString& Text, TRgb Colour);
 /// Whether Image shows exactly Text's box in Colour with its top-left at At.
 bool ShowsTextAt(const QImage& Image, TPixelPoint At, const QString& Text, TRgb Colour);
 
+/// Whether column X of Picture shows a dashed line in Colour from the grid's
+/// top down to (excluding) its bottom, dashes counted from the top, with the
+/// pixels of Under in its gaps and on the frame lines just outside it.
+bool ShowsDashedColumn(const QImage& Picture, const QImage& Under, int X, TRgb Colour);
+
 /// Drops root's right to write anywhere for this thread's file accesses.
 class TUnprivilegedFiles {
  public:

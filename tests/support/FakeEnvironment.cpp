@@ -5,14 +5,23 @@
 
 void TFakeEnvironment::ShowError(const QString& Message) {
   Boxes.push_back({TBoxKind::Error, Message});
+  if (BoxShown) {
+    BoxShown(Boxes.back());
+  }
 }
 
 void TFakeEnvironment::ShowInformation(const QString& Message) {
   Boxes.push_back({TBoxKind::Information, Message});
+  if (BoxShown) {
+    BoxShown(Boxes.back());
+  }
 }
 
 bool TFakeEnvironment::AskYesNo(const QString& Message) {
   Boxes.push_back({TBoxKind::YesNo, Message});
+  if (BoxShown) {
+    BoxShown(Boxes.back());
+  }
   return YesNoAnswer;
 }
 

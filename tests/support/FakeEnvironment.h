@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "app/Environment.h"
@@ -45,6 +46,8 @@ class TFakeEnvironment : public TEnvironment {
   bool YesNoAnswer = false;
 
   std::vector<TBox> Boxes;
+  /// Runs as each box is shown, for tests that look at what came before it.
+  std::function<void(const TBox&)> BoxShown;
   int Beeps = 0;
   std::vector<QString> OpenedUrls;
 
