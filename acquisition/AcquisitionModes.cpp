@@ -48,52 +48,52 @@ void SetStatus(TForm1& Form, const QString& Text) {
 
 // Halt.
 void TForm1::SpeedButton23Click() {
-  EnableConfiguration(*this, false);      // 1
-  EnableSaveAndPrintButton(*this, true);  // 2
+  EnableConfiguration(*this, false);
+  EnableSaveAndPrintButton(*this, true);
   EnablePrintItemAndCopy(*this, true);
-  // 3: a snapshot that cannot be written must not leave the analyser looping
+  // A snapshot that cannot be written must not leave the analyser looping
   // under a halt button shown down: the user is told and the halt goes on.
   try {
     WriteSnapshotFile();
   } catch (const TFileWriteError& Error) {
     Environment.ShowError(QString::fromUtf8(Error.what()));
   }
-  GroupBox5->setEnabled(false);  // 4
-  State.AcquisitionStopped = 1;  // 5
+  GroupBox5->setEnabled(false);
+  State.AcquisitionStopped = 1;
   SpeedButton26->setEnabled(true);
-  SendCommand(cmdHalt);                                        // 6
-  SetStatus(*this, QStringLiteral("Pause de l'acquisition"));  // 7
+  SendCommand(cmdHalt);
+  SetStatus(*this, QStringLiteral("Pause de l'acquisition"));
 }
 
 // Loop.
 void TForm1::SpeedButton24Click() {
-  Panel6->hide();                    // 1
-  EnableConfiguration(*this, true);  // 2
+  Panel6->hide();
+  EnableConfiguration(*this, true);
   ScrollBar1->setEnabled(true);
   for (QToolButton* Button : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4}) {
     Button->setEnabled(true);
   }
-  EnableSaveAndPrintButton(*this, false);  // 3
+  EnableSaveAndPrintButton(*this, false);
   EnablePrintItemAndCopy(*this, false);
-  GroupBox5->setEnabled(true);   // 4
-  State.AcquisitionStopped = 0;  // 5
+  GroupBox5->setEnabled(true);
+  State.AcquisitionStopped = 0;
   SpeedButton26->setEnabled(false);
-  SendCommand(cmdLoop);                                                          // 6
-  State.SingleShot = 0;                                                          // 7
-  SetStatus(*this, QStringLiteral("Acquisistion et restitution en boucle..."));  // 8
+  SendCommand(cmdLoop);
+  State.SingleShot = 0;
+  SetStatus(*this, QStringLiteral("Acquisistion et restitution en boucle..."));
 }
 
 // Single.
 void TForm1::SpeedButton25Click() {
-  EnableConfiguration(*this, false);      // 1
-  EnableSaveAndPrintButton(*this, true);  // 2
-  State.AcquisitionStopped = 1;           // 3
-  SendCommand(cmdSingle);                 // 4
-  // 5: the analyser stops by itself after one capture; the halt command
+  EnableConfiguration(*this, false);
+  EnableSaveAndPrintButton(*this, true);
+  State.AcquisitionStopped = 1;
+  SendCommand(cmdSingle);
+  // The analyser stops by itself after one capture; the halt command
   // is not sent.
   ControlSemantics::PutDown(SpeedButton23);
-  SetStatus(*this, QStringLiteral("Acqusistion en RAM en cours. Veuillez patienter..."));  // 6
-  State.SingleShot = 1;                                                                    // 7
+  SetStatus(*this, QStringLiteral("Acqusistion en RAM en cours. Veuillez patienter..."));
+  State.SingleShot = 1;
 }
 
 // Redraws the date and time stamp every second, on both pictures.

@@ -14,6 +14,8 @@
 
 namespace {
 using namespace AcquisitionTest;
+// Found by the printer of the cases, which are declared here.
+using AcquisitionTest::PrintTo;
 using TBoxKind = TFakeEnvironment::TBoxKind;
 
 const QString Looping = QStringLiteral("Acquisistion et restitution en boucle...");
