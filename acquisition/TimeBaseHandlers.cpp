@@ -1,12 +1,24 @@
 // Time base: one handler per button, all alike, and the time-base text of
-// the trace picture. Connected; the command comes with the time base.
+// the trace picture.
+#include "acquisition/TimeBase.h"
 #include "app/Form1.h"
 
 void TForm1::DrawTimeBaseLabel() {
   Renderer.DrawTimeBaseLabel(State.TimeBaseIndex);
 }
 
-void TForm1::TimeBaseButtonClick(int /*Index*/) {}
+void TForm1::TimeBaseButtonClick(int Index) {
+  const TTimeBase* Base = FindTimeBase(Index);
+  if (Base == nullptr) {  // no such button: nothing to select
+    return;
+  }
+  State.TimeBaseIndex = Index;
+  // Traces taken with the old time base would be read with the new one:
+  // the picture stays empty until the next restitution.
+  RedrawScreen();
+  PresentScreen();
+  SendCommand(cmdTimeBase, Base->Code);
+}
 
 void TForm1::SpeedButton5Click() {
   TimeBaseButtonClick(4);
