@@ -39,8 +39,10 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
     if (SpeedButton26->isChecked() && SpeedButton23->isChecked()) {
       DrawMarkers();
     }
-    if (State.SingleShot == 1) {
-      // Printing after a single acquisition prints what the user sees.
+    if (State.AcquisitionStopped == 1) {
+      // Once stopped, the picture shown is what printing must print: the
+      // single acquisition's capture, the restitution still under way when
+      // halt was clicked, or a window scrolled to.
       try {
         WriteSnapshotFile();
       } catch (const TFileWriteError& Error) {

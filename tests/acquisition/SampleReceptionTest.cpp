@@ -187,23 +187,31 @@ TEST_F(Reception, ShortReportsStoreOnlyWhatTheyCarry) {
   EXPECT_TRUE(Rig.Harness.Environment.Boxes.empty());
 }
 
-TEST_F(Reception, SingleAcquisitionEndWritesTheSnapshotOfWhatIsShown) {
+TEST_F(Reception, RestitutionEndWritesTheSnapshotOfWhatIsShownOnceStopped) {
   const QString Snapshot = Rig.Harness.ProgramDir.filePath(QStringLiteral("1.bmp"));
+  const auto WrittenMatchesShown = [&] {
+    QImage Written(Snapshot, "BMP");
+    return !Written.isNull() && Written.convertToFormat(QImage::Format_RGB32) ==
+                                    Visible().convertToFormat(QImage::Format_RGB32);
+  };
   Restitute(Pattern(4));  // looping: no snapshot
   EXPECT_FALSE(QFile::exists(Snapshot));
 
-  Form->State.SingleShot = 1;
+  Form->State.SingleShot = 1;  // a single acquisition
+  Form->State.AcquisitionStopped = 1;
   Restitute(Pattern(5));
-  QImage Written(Snapshot, "BMP");
-  ASSERT_FALSE(Written.isNull());
-  EXPECT_TRUE(Written.convertToFormat(QImage::Format_RGB32) ==
-              Visible().convertToFormat(QImage::Format_RGB32));
+  EXPECT_TRUE(WrittenMatchesShown());
+
+  Form->State.SingleShot = 0;  // halted after a loop: the last restitution or a scroll
+  Restitute(Pattern(7));
+  EXPECT_TRUE(WrittenMatchesShown());
   EXPECT_TRUE(Rig.Harness.Environment.Boxes.empty());
 }
 
 TEST_F(Reception, SnapshotThatCannotBeWrittenIsReportedAndThePictureStays) {
   ASSERT_TRUE(QDir(Rig.Harness.ProgramDir.path()).mkdir(QStringLiteral("1.bmp")));
   Form->State.SingleShot = 1;
+  Form->State.AcquisitionStopped = 1;
   const TWindow Window = Pattern(6);
   Restitute(Window);
   const auto Errors = Rig.Harness.Environment.Messages(TBoxKind::Error);
@@ -220,6 +228,7 @@ TEST(ReceptionFromTheAnalyser, SingleAcquisitionIsReceivedAndShown) {
   TSimulatedAnalyserDevice& Analyser = Rig.PlugAnswering();
   const QImage Empty = std::as_const(*Form.Image2).Picture();
   Form.State.SingleShot = 1;
+  Form.State.AcquisitionStopped = 1;
   Form.SendCommand(cmdSingle);
 
   ASSERT_TRUE(Analyser.Analyser()->WaitIdle(std::chrono::seconds(10)));

@@ -35,8 +35,7 @@ TEST(SimulatedMachine, AnalyserArrivesAfterThePlugInPanelAndAnswersASingleAcquis
   EXPECT_TRUE(Machine.Decoy().WrittenReports().empty());
 
   const QImage Empty = std::as_const(*Form.Image2).Picture();
-  Form.State.SingleShot = 1;
-  Form.SendCommand(cmdSingle);
+  Form.SpeedButton25Click();  // single acquisition
   const QString Snapshot = Rig.Harness.ProgramDir.filePath(QStringLiteral("1.bmp"));
   ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return QFile::exists(Snapshot); }));
   EXPECT_EQ(Form.State.RestitutionCount, 1);
