@@ -1,9 +1,17 @@
 #include "app/Settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+
+#include "link/UniqueFd.h"
 
 namespace {
 QString WithSeparator(QString Folder) {
@@ -22,19 +30,29 @@ QString WithSeparator(QString Folder) {
 }  // namespace
 
 TSettings ReadSettingsFile(const QString& Path) {
-  QFile File(Path);
-  if (!File.open(QIODevice::ReadOnly)) {
+  // Opened without waiting and read only when it is a plain file: a pipe or
+  // a device in its place would hold start-up up, or never end.
+  const TUniqueFd File(
+      ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat Info {};
+  if (!File.Valid() || ::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode)) {
     return TSettings{};
   }
-  // Read in pieces and stop as soon as the 80 lines are complete, so a huge
-  // or endless file costs no more than the lines kept.
+  // Read in pieces and stop as soon as the 80 lines are complete, or at the
+  // limit, so a huge file costs no more than a settings file can hold.
   TSettingsReader Reader;
   char Piece[4096];
-  while (Reader.WantsMore()) {
-    const qint64 Count = File.read(Piece, sizeof Piece);
+  std::size_t Total = 0;
+  while (Reader.WantsMore() && Total < SettingsFileReadLimit) {
+    const ssize_t Count =
+        ::read(File.Get(), Piece, std::min(sizeof Piece, SettingsFileReadLimit - Total));
+    if (Count < 0 && errno == EINTR) {
+      continue;
+    }
     if (Count <= 0) {
       break;
     }
+    Total += static_cast<std::size_t>(Count);
     Reader.Feed(std::string_view(Piece, static_cast<std::size_t>(Count)));
   }
   return Reader.Result();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <stdexcept>
 
 #include "app/SettingsFormat.h"
@@ -16,8 +17,15 @@ class TSettingsWriteError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-/// Reads the settings file at Path. A file that is missing or cannot be read
-/// gives 80 empty lines; nothing is reported.
+/// Bytes of the settings file read at most; what lies beyond is ignored, as
+/// if the file ended there. 80 lines at their limit fit, so every file the
+/// program writes is read whole.
+inline constexpr std::size_t SettingsFileReadLimit = std::size_t{1} << 20;
+static_assert(SettingsLineCount * (SettingsLineLimit + 2) <= SettingsFileReadLimit);
+
+/// Reads the settings file at Path, up to SettingsFileReadLimit bytes. A file
+/// that is missing, cannot be read or is not a plain file (a folder, a pipe,
+/// a device) gives 80 empty lines; nothing is reported.
 TSettings ReadSettingsFile(const QString& Path);
 
 /// Replaces the file at Path by the 80 lines. The bytes go to a temporary file

@@ -30,7 +30,7 @@ bool TSettingsReader::Feed(std::string_view Bytes) {
       Ended = true;
     } else if (Byte == '\n') {
       ++Current;
-    } else if (Byte != '\r') {
+    } else if (Byte != '\r' && Settings.Line(Current).size() < SettingsLineLimit) {
       Settings.Line(Current).push_back(Byte);
     }
   }

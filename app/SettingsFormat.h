@@ -3,11 +3,17 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 /// Lines of the file; more are ignored on reading, fewer read as empty.
 inline constexpr int SettingsLineCount = 80;
+
+/// Bytes a line keeps at most: twice the longest path the system takes, so
+/// no line the program writes ever comes near it. On reading, the rest of a
+/// longer line is dropped.
+inline constexpr std::size_t SettingsLineLimit = 8192;
 
 /// The lines that mean something; every other line is carried through as is.
 inline constexpr int ProgramFolderLine = 2;
@@ -43,7 +49,8 @@ class TSettings {
 
 /// Reads the file's bytes as they come, in pieces of any size. A line ends at
 /// LF; every CR is dropped (so CR LF ends a line and a lone CR vanishes); a
-/// Ctrl-Z byte ends the file. Once 80 lines are complete, the rest is ignored.
+/// Ctrl-Z byte ends the file. A line keeps its first SettingsLineLimit bytes.
+/// Once 80 lines are complete, the rest is ignored.
 class TSettingsReader {
  public:
   /// Takes the next piece; returns false once more bytes cannot change the
