@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "link/UniqueFd.h"
 
@@ -60,13 +61,21 @@ TSettings ReadSettingsFile(const QString& Path) {
 
 void WriteSettingsFile(const QString& Path, const TSettings& Settings) {
   QSaveFile File(Path);
-  if (!File.open(QIODevice::WriteOnly)) {
+  // Unbuffered, so a disk that fills up fails the write itself: an error met
+  // while the buffer is flushed at commit still lets the temporary file,
+  // truncated, replace the old one.
+  if (!File.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     ThrowWriteError(Path, File.errorString());
   }
   const std::string Bytes = SerialiseSettings(Settings);
+  errno = 0;
   if (File.write(Bytes.data(), static_cast<qint64>(Bytes.size())) !=
       static_cast<qint64>(Bytes.size())) {
-    const QString Reason = File.errorString();
+    // The system's reason: the device's own error text says only that it
+    // failed.
+    const int Error = errno;
+    const QString Reason =
+        Error != 0 ? QString::fromLocal8Bit(std::strerror(Error)) : File.errorString();
     File.cancelWriting();
     ThrowWriteError(Path, Reason);
   }
