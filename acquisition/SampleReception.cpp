@@ -1,6 +1,7 @@
 // Reception of the analyser's input reports: each restitution is stored in
 // SampleBuffer and drawn into the back buffer, then shown at its end.
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/Environment.h"
@@ -43,10 +44,20 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
       // Once stopped, the picture shown is what printing must print: the
       // single acquisition's capture, the restitution still under way when
       // halt was clicked, or a window scrolled to.
+      const bool AlreadyReported = SnapshotWriteFailed;
       try {
         WriteSnapshotFile();
       } catch (const TFileWriteError& Error) {
-        Environment.ShowError(QString::fromUtf8(Error.what()));
+        // A failure already reported (by the scroll that asked for this
+        // window, or by the restitution before) is not reported again.
+        // The box opens once this handler has returned: open in it, it would
+        // hold the reader, and releasing an analyser pulled out meanwhile
+        // would wait for the reader for ever.
+        if (!AlreadyReported) {
+          QTimer::singleShot(0, this, [this, Message = QString::fromUtf8(Error.what())] {
+            Environment.ShowError(Message);
+          });
+        }
       }
     }
   }

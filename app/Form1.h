@@ -398,6 +398,8 @@ class TForm1 : public QMainWindow {
   /// Set when the snapshot of a view change could not be written, so a move
   /// button ends there like the command that failed.
   bool ViewSnapshotFailed = false;
+  /// Whether the last attempt to write the snapshot failed (and was reported).
+  bool SnapshotWriteFailed = false;
   QButtonGroup* TimeBaseGroup = nullptr;
   QButtonGroup* AcquisitionGroup = nullptr;
 };

@@ -49,5 +49,7 @@ void TForm1::DrawSample(int Group, int N, int Value) {
 }
 
 void TForm1::WriteSnapshotFile() {
+  SnapshotWriteFailed = true;
   ::WriteSnapshotFile(std::as_const(*Image2).Picture(), ProgramFolderPath);
+  SnapshotWriteFailed = false;
 }

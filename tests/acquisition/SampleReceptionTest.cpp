@@ -214,6 +214,8 @@ TEST_F(Reception, SnapshotThatCannotBeWrittenIsReportedAndThePictureStays) {
   Form->State.AcquisitionStopped = 1;
   const TWindow Window = Pattern(6);
   Restitute(Window);
+  // The box opens once the report handler has returned.
+  TAnalyserRig::RunUntil([&] { return !Rig.Harness.Environment.Boxes.empty(); });
   const auto Errors = Rig.Harness.Environment.Messages(TBoxKind::Error);
   ASSERT_EQ(Errors.size(), 1U);
   EXPECT_TRUE(Errors[0].contains(QStringLiteral("1.bmp"))) << Errors[0].toStdString();
