@@ -46,17 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
           "refusal with lengths");
   }
 
-  // A long item appended (skipped whole) changes nothing.
-  auto Longer = std::make_unique<std::uint8_t[]>(Size + 4);
-  if (Size != 0) {
-    std::memcpy(Longer.get(), Data, Size);
-  }
-  const std::uint8_t LongItem[] = {0xFE, 0x01, 0x10, 0x55};
-  std::memcpy(Longer.get() + Size, LongItem, sizeof LongItem);
-  TReportLengths Again;
-  std::string AgainError;
-  const bool Whole = Error.empty();
-  if (Whole) {
+  // A long item appended to a good descriptor (skipped whole) changes nothing.
+  if (Error.empty()) {
+    auto Longer = std::make_unique<std::uint8_t[]>(Size + 4);
+    if (Size != 0) {
+      std::memcpy(Longer.get(), Data, Size);
+    }
+    const std::uint8_t LongItem[] = {0xFE, 0x01, 0x10, 0x55};
+    std::memcpy(Longer.get() + Size, LongItem, sizeof LongItem);
+    TReportLengths Again;
+    std::string AgainError;
     Check(ParseReportDescriptor(Longer.get(), Size + 4, Again, AgainError),
           "a trailing long item made a good descriptor bad");
     Check(Again.Input == Lengths.Input && Again.Output == Lengths.Output &&
