@@ -60,6 +60,12 @@ TSettings ReadSettingsFile(const QString& Path) {
 }
 
 void WriteSettingsFile(const QString& Path, const TSettings& Settings) {
+  // A folder name with a line break in it would shift every later line.
+  if (const int Line = FirstUnwritableLine(Settings); Line != 0) {
+    ThrowWriteError(Path, QStringLiteral("la ligne %1 contient un saut de ligne, un retour "
+                                         "chariot ou un Ctrl-Z")
+                              .arg(Line));
+  }
   QSaveFile File(Path);
   // Unbuffered, so a disk that fills up fails the write itself: an error met
   // while the buffer is flushed at commit still lets the temporary file,
