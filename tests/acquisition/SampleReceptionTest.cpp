@@ -228,9 +228,6 @@ TEST(ReceptionFromTheAnalyser, SingleAcquisitionIsReceivedAndShown) {
   TAnalyserRig Rig;
   TForm1& Form = Rig.Start("100", "1");
   TSimulatedAnalyserDevice& Analyser = Rig.PlugAnswering();
-  // The answer to a command sent before the reader has opened the interface
-  // is lost, as on a device node nobody reads.
-  ASSERT_TRUE(Analyser.HidInterface().WaitForReaders(1, std::chrono::seconds(5)));
   const QImage Empty = std::as_const(*Form.Image2).Picture();
   Form.State.SingleShot = 1;
   Form.State.AcquisitionStopped = 1;
