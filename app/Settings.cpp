@@ -77,8 +77,8 @@ void WriteSettingsFile(const QString& Path, const TSettings& Settings) {
   errno = 0;
   if (File.write(Bytes.data(), static_cast<qint64>(Bytes.size())) !=
       static_cast<qint64>(Bytes.size())) {
-    // The system's reason: the device's own error text says only that it
-    // failed.
+    // The system's reason: Qt's own text for an unbuffered write that
+    // failed is "unknown error".
     const int Error = errno;
     const QString Reason =
         Error != 0 ? QString::fromLocal8Bit(std::strerror(Error)) : File.errorString();
