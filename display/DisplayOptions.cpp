@@ -8,6 +8,8 @@
 void TForm1::Afficherfrontsmontantsetdescendants1Click() {}
 
 void TForm1::Indicateurs116ouD0D151Click() {
-  Settings.IndicatorSetting() = Indicateurs116ouD0D151->isChecked() ? "1" : "0";
+  // One character, not a choice of two literals: GCC 12 warns wrongly about
+  // the copy of the latter when optimising.
+  Settings.IndicatorSetting().assign(1, Indicateurs116ouD0D151->isChecked() ? '1' : '0');
   SaveSettings();
 }
