@@ -1,7 +1,5 @@
 #include "display/TraceRenderer.h"
 
-#include <cstring>
-
 #include "display/PixelCanvas.h"
 #include "display/TraceGeometry.h"
 
@@ -31,7 +29,10 @@ void TTraceRenderer::RedrawScreen(const TScreenState& State, QImage& Visible,
 }
 
 void TTraceRenderer::DrawGrid() {
-  if (Back.size() != QSize(PictureWidth, PictureHeight) || Back.format() != QImage::Format_RGB32) {
+  // A back buffer still shared with the visible picture is left to it: a
+  // fresh one costs less than the copy that writing into the shared one makes.
+  if (Back.size() != QSize(PictureWidth, PictureHeight) || Back.format() != QImage::Format_RGB32 ||
+      !Back.isDetached()) {
     Back = QImage(PictureWidth, PictureHeight, QImage::Format_RGB32);
   }
   Back.fill(ColourWhite);
@@ -102,6 +103,9 @@ const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTi
   const QString Date = ClockDateText(Stamp);
   WriteClockStamp(Back, Time, Date);
   WriteClockStamp(Visible, Time, Date);
+  StampArea =
+      QRect(ClockTimePosition.X, ClockTimePosition.Y, TPixelCanvas::TextWidth(Time), TextHeight) |
+      QRect(ClockDatePosition.X, ClockDatePosition.Y, TPixelCanvas::TextWidth(Date), TextHeight);
   return Stamp;
 }
 
@@ -133,12 +137,8 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
 }
 
 void TTraceRenderer::PresentScreen(QImage& Visible) const {
-  if (Visible.size() != Back.size() || Visible.format() != Back.format() ||
-      Visible.bytesPerLine() != Back.bytesPerLine()) {
-    Visible = Back.copy();
-    return;
-  }
-  // Same shape: copy into the picture's own pixels so whoever shows it keeps
-  // the same image object.
-  std::memcpy(Visible.bits(), Back.constBits(), static_cast<std::size_t>(Back.sizeInBytes()));
+  // The picture shares the back buffer's pixels: the first write to either
+  // side parts them (QImage copies on write), and a restitution that starts
+  // with DrawGrid parts them for free. A loop of restitutions copies nothing.
+  Visible = Back;
 }
