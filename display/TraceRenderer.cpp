@@ -5,11 +5,11 @@
 
 namespace {
 
-void WriteClockStamp(QImage& Image, const QString& Time, const QString& Date) {
+// Returns the area written.
+QRect WriteClockStamp(QImage& Image, const QString& Time, const QString& Date) {
   TPixelCanvas Canvas(Image);
   Canvas.SetFontColour(ColourBlack);
-  Canvas.TextOut(ClockTimePosition, Time);
-  Canvas.TextOut(ClockDatePosition, Date);
+  return Canvas.TextOut(ClockTimePosition, Time) | Canvas.TextOut(ClockDatePosition, Date);
 }
 
 }  // namespace
@@ -102,10 +102,7 @@ const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTi
   const QString Time = ClockTimeText(Stamp);
   const QString Date = ClockDateText(Stamp);
   WriteClockStamp(Back, Time, Date);
-  WriteClockStamp(Visible, Time, Date);
-  StampArea =
-      QRect(ClockTimePosition.X, ClockTimePosition.Y, TPixelCanvas::TextWidth(Time), TextHeight) |
-      QRect(ClockDatePosition.X, ClockDatePosition.Y, TPixelCanvas::TextWidth(Date), TextHeight);
+  StampArea = WriteClockStamp(Visible, Time, Date);
   return Stamp;
 }
 

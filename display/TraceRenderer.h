@@ -82,7 +82,8 @@ class TTraceRenderer {
   /// The pixels are shared until either side is written.
   void PresentScreen(QImage& Visible) const;
 
-  /// Where the last DrawClockStamp wrote: the boxes of its two texts.
+  /// Where the last DrawClockStamp wrote on the visible picture: the boxes
+  /// of its two texts.
   QRect ClockStampArea() const { return StampArea; }
 
  private:
