@@ -25,6 +25,7 @@
 #include "display/SnapshotFile.h"
 #include "display/TraceRenderer.h"
 #include "tests/support/FormHarness.h"
+#include "tests/support/PaintRecorder.h"
 
 namespace {
 
@@ -337,19 +338,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TTickCase{"LastDayOfTheYear", QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)),
                               "23:59:59  ", "31/12/2025  "}),
     [](const auto& Info) { return std::string(Info.param.Name); });
-
-// Records what a widget repaints.
-class TPaintRecorder : public QObject {
- public:
-  explicit TPaintRecorder(QWidget& Widget) { Widget.installEventFilter(this); }
-  bool eventFilter(QObject*, QEvent* Event) override {
-    if (Event->type() == QEvent::Paint) {
-      Painted += static_cast<QPaintEvent*>(Event)->region();
-    }
-    return false;
-  }
-  QRegion Painted;
-};
 
 struct TRepaintCase {
   const char* Name;
