@@ -108,18 +108,16 @@ class TLoopProbe : public QObject {
 
   void Report() {
     const TSnapshot End = Take();
-    const double Ticks = TicksPerSecond();
-    std::map<int, std::uint64_t> StartTicks;
+    std::map<int, double> StartSeconds;
     for (const TThreadTimes& Thread : Start.Threads) {
-      StartTicks[Thread.Id] = Thread.UserTicks + Thread.SystemTicks;
+      StartSeconds[Thread.Id] = Thread.Seconds();
     }
     double Simulator = 0;
     std::string PerThread;
     for (const TThreadTimes& Thread : End.Threads) {
-      const auto Before = StartTicks.find(Thread.Id);
-      const std::uint64_t Used =
-          Thread.UserTicks + Thread.SystemTicks - (Before != StartTicks.end() ? Before->second : 0);
-      const double UsedSeconds = static_cast<double>(Used) / Ticks;
+      const auto Before = StartSeconds.find(Thread.Id);
+      const double UsedSeconds =
+          Thread.Seconds() - (Before != StartSeconds.end() ? Before->second : 0);
       if (Thread.Name == SimulatorThread) {
         Simulator += UsedSeconds;
       }

@@ -71,12 +71,28 @@ std::optional<TThreadTimes> ParseTaskStat(std::string_view Line) {
   return Times;
 }
 
+std::optional<std::uint64_t> ParseSchedStat(std::string_view Line) {
+  const std::size_t End = Line.find(' ');
+  if (End == std::string_view::npos) {
+    return std::nullopt;
+  }
+  return ToNumber(Line.substr(0, End));
+}
+
+double TThreadTimes::Seconds() const {
+  if (RunNanoseconds) {
+    return static_cast<double>(*RunNanoseconds) * 1e-9;
+  }
+  return static_cast<double>(UserTicks + SystemTicks) / TicksPerSecond();
+}
+
 std::vector<TThreadTimes> ReadThreadTimes() {
   std::vector<TThreadTimes> Threads;
   std::error_code Error;
   for (const auto& Task : std::filesystem::directory_iterator("/proc/self/task", Error)) {
     // A thread that ends meanwhile leaves an empty read behind: skipped.
     if (auto Times = ParseTaskStat(ReadWhole(Task.path() / "stat"))) {
+      Times->RunNanoseconds = ParseSchedStat(ReadWhole(Task.path() / "schedstat"));
       Threads.push_back(std::move(*Times));
     }
   }

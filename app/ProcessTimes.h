@@ -9,18 +9,27 @@
 #include <string_view>
 #include <vector>
 
-/// CPU time of one thread, in clock ticks (sysconf(_SC_CLK_TCK) per second).
+/// CPU time of one thread: in clock ticks (sysconf(_SC_CLK_TCK) per
+/// second), and in ns where the system keeps scheduler statistics.
 struct TThreadTimes {
   int Id = 0;
   std::string Name;
   std::uint64_t UserTicks = 0;
   std::uint64_t SystemTicks = 0;
+  std::optional<std::uint64_t> RunNanoseconds;
+
+  /// The most precise of the two, in seconds.
+  double Seconds() const;
 };
 
 /// Reads one line of /proc/<pid>/task/<tid>/stat: "tid (name) state ...",
 /// user time in field 14 and system time in field 15. The name may hold
 /// blanks and parentheses. Nothing when the line is not of that form.
 std::optional<TThreadTimes> ParseTaskStat(std::string_view Line);
+
+/// Reads /proc/<pid>/task/<tid>/schedstat: "run-ns wait-ns timeslices";
+/// the time the thread ran, in ns.
+std::optional<std::uint64_t> ParseSchedStat(std::string_view Line);
 
 /// Every thread of this process now.
 std::vector<TThreadTimes> ReadThreadTimes();

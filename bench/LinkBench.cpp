@@ -5,6 +5,7 @@
 // the moment the handler starts on the main thread.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/ProcessTimes.h"
 #include "bench/BenchTargets.h"
 #include "link/AnalyserProtocol.h"
 #include "link/JvHidControllerClass.h"
@@ -132,6 +134,24 @@ class TLinkRig {
   }();
 };
 
+/// CPU seconds of the main thread and of the reader thread so far.
+struct TLinkCpu {
+  double Main = 0;
+  double Reader = 0;
+};
+
+TLinkCpu LinkCpu() {
+  TLinkCpu Cpu;
+  for (const TThreadTimes& Thread : ReadThreadTimes()) {
+    if (Thread.Id == ::getpid()) {
+      Cpu.Main += Thread.Seconds();
+    } else if (Thread.Name == "la16-hid-reader") {
+      Cpu.Reader += Thread.Seconds();
+    }
+  }
+  return Cpu;
+}
+
 double Median(std::vector<double> Values) {
   if (Values.empty()) {
     return 0;
@@ -180,7 +200,7 @@ BENCHMARK(LinkThroughput)->Unit(benchmark::kMillisecond)->UseRealTime();
 // At the bus limit, one report per millisecond: the main thread sleeps in
 // its event loop between reports, as it does while the analyser restitutes.
 void LinkAtBusRate(benchmark::State& State) {
-  constexpr int Batch = 300;
+  constexpr int Batch = 500;
   TLinkRig Rig;
   std::vector<double> Handoffs;
   std::vector<double> EndToEnd;
@@ -195,6 +215,7 @@ void LinkAtBusRate(benchmark::State& State) {
       Waiting.quit();
     }
   };
+  const TLinkCpu Before = LinkCpu();
   for (auto _ : State) {
     Handled = 0;
     std::thread Device([&] {
@@ -209,8 +230,12 @@ void LinkAtBusRate(benchmark::State& State) {
     Waiting.exec();
     Device.join();
   }
+  const TLinkCpu After = LinkCpu();
+  const double Reports = static_cast<double>(State.iterations()) * Batch;
   State.counters["handoff_median_us"] = Median(std::move(Handoffs));
   State.counters["report_to_handler_median_us"] = Median(std::move(EndToEnd));
+  State.counters["main_cpu_us_per_report"] = (After.Main - Before.Main) / Reports * 1e6;
+  State.counters["reader_cpu_us_per_report"] = (After.Reader - Before.Reader) / Reports * 1e6;
 }
 BENCHMARK(LinkAtBusRate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
@@ -238,6 +263,11 @@ int main(int Argc, char** Argv) {
                       "Handoff latency at one report per ms: " + Fixed(Handoff, 1) +
                           " µs median (target under " + Fixed(TargetHandoffMicroseconds, 0) +
                           " µs); from the report's arrival " + Fixed(EndToEnd, 1) + " µs");
+      const double Main = Figures.Counter("LinkAtBusRate", "main_cpu_us_per_report");
+      const double Reader = Figures.Counter("LinkAtBusRate", "reader_cpu_us_per_report");
+      std::cout << "         CPU per report: " << Fixed(Main, 1) << " µs on the main thread, "
+                << Fixed(Reader, 1) << " µs on the reader; at 1000 reports/s "
+                << Fixed((Main + Reader) / 10, 2) << " % of one core (no target)" << std::endl;
     }
   });
 }

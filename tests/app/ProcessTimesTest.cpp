@@ -72,6 +72,32 @@ INSTANTIATE_TEST_SUITE_P(
         TStatCase{"NegativeTime", "9 (la16) S 1 9 9 0 -1 0 0 0 0 0 -100 200", false, 0, "", 0, 0}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
+struct TSchedCase {
+  const char* Name;
+  const char* Line;
+  std::optional<std::uint64_t> Run;
+};
+
+void PrintTo(const TSchedCase& Case, std::ostream* Out) {
+  *Out << Case.Name;
+}
+
+class SchedStat : public testing::TestWithParam<TSchedCase> {};
+
+TEST_P(SchedStat, RunTimeIsTheFirstField) {
+  EXPECT_EQ(ParseSchedStat(GetParam().Line), GetParam().Run);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, SchedStat,
+                         testing::Values(TSchedCase{"Plain", "249365296 292627152 83\n",
+                                                    249365296u},
+                                         TSchedCase{"NeverRan", "0 1215485 1\n", 0u},
+                                         TSchedCase{"Empty", "", std::nullopt},
+                                         TSchedCase{"OneFieldOnly", "12", std::nullopt},
+                                         TSchedCase{"NotANumber", "12x 1 2", std::nullopt},
+                                         TSchedCase{"LeadingBlank", " 12 1 2", std::nullopt}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
+
 TEST(StatusKilobytes, FindsTheKeyOnlyAsAWholeName) {
   const std::string Status =
       "Name:\tla16\nVmHWMX:\t  1 kB\nVmPeak:\t  200 kB\nVmHWM:\t   41200 kB\nVmRSS:\t 40000 kB\n";
@@ -121,6 +147,10 @@ TEST(ThisProcess, ListsANamedThreadWithTheTimeItSpent) {
   ASSERT_NE(Busy, Threads.end());
   EXPECT_EQ(Busy->Name, "la16-test-busy");
   EXPECT_GE(static_cast<double>(Busy->UserTicks + Busy->SystemTicks) / TicksPerSecond(), 0.05);
+  if (Busy->RunNanoseconds) {
+    EXPECT_GE(*Busy->RunNanoseconds, 100'000'000u);
+    EXPECT_EQ(Busy->Seconds(), static_cast<double>(*Busy->RunNanoseconds) * 1e-9);
+  }
   EXPECT_TRUE(std::any_of(Threads.begin(), Threads.end(),
                           [](const TThreadTimes& Each) { return Each.Id == ::getpid(); }));
   EXPECT_GE(ProcessCpuSeconds(), 0.05);
