@@ -38,6 +38,7 @@ void TMedianReporter::ReportRuns(const std::vector<Run>& Runs) {
     }
     Figure.Median = Median;
     Figure.Milliseconds = Each.GetAdjustedRealTime() * ToMilliseconds(Each.time_unit);
+    Figure.CpuMilliseconds = Each.GetAdjustedCPUTime() * ToMilliseconds(Each.time_unit);
     Figure.Counters.clear();
     for (const auto& [Name, Value] : Each.counters) {
       Figure.Counters[Name] = Value.value;
@@ -57,6 +58,11 @@ double TMedianReporter::Counter(const std::string& Name, const std::string& Coun
   }
   const auto Value = Found->second.Counters.find(Counter);
   return Value != Found->second.Counters.end() ? Value->second : 0;
+}
+
+double TMedianReporter::CpuMilliseconds(const std::string& Name) const {
+  const auto Found = Figures.find(Name);
+  return Found != Figures.end() ? Found->second.CpuMilliseconds : 0;
 }
 
 bool TMedianReporter::IsMedian(const std::string& Name) const {

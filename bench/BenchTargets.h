@@ -20,6 +20,8 @@ class TMedianReporter : public benchmark::ConsoleReporter {
   bool Has(const std::string& Name) const { return Figures.count(Name) != 0; }
   /// Median real time per iteration of Name, in ms.
   double Milliseconds(const std::string& Name) const;
+  /// Median CPU time per iteration of Name (the benchmark's thread), in ms.
+  double CpuMilliseconds(const std::string& Name) const;
   /// Median of counter Counter of Name (0 when absent).
   double Counter(const std::string& Name, const std::string& Counter) const;
   /// Whether Name's figures are medians of repetitions.
@@ -28,6 +30,7 @@ class TMedianReporter : public benchmark::ConsoleReporter {
  private:
   struct TFigures {
     double Milliseconds = 0;
+    double CpuMilliseconds = 0;
     std::map<std::string, double> Counters;
     bool Median = false;
   };
