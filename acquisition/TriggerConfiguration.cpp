@@ -6,6 +6,7 @@
 #include <array>
 
 #include "acquisition/TriggerTexts.h"
+#include "app/Application.h"
 #include "app/Form1.h"
 #include "app/StatusBar.h"
 
@@ -40,7 +41,7 @@ void TForm1::DrawTriggerStatus() {
 void TForm1::SelectTriggerMode(int Mode) {
   // Checking a button that was not checked runs its handler, which calls
   // back here; the button is then already checked and nothing runs twice.
-  TriggerModeButton(Mode)->setChecked(true);
+  CarryHandlerErrors([&] { TriggerModeButton(Mode)->setChecked(true); });
   const bool PatternUsed = Mode == TriggerModeInternalEqual;
   for (QCheckBox* Box : CheckBoxes) {
     Box->setEnabled(PatternUsed);

@@ -7,6 +7,7 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <exception>
+#include <utility>
 
 #include "app/Environment.h"
 
@@ -24,6 +25,28 @@ class TCompactStyle : public QProxyStyle {
     return QProxyStyle::pixelMetric(Metric, Option, Widget);
   }
 };
+
+// Where the innermost CarryHandlerErrors keeps the error of a handler it set
+// off; null when handlers show their own errors.
+std::exception_ptr* CarriedError = nullptr;
+
+QString MessageOf(const std::exception_ptr& Error) {
+  try {
+    std::rethrow_exception(Error);
+  } catch (const std::exception& Caught) {
+    return QString::fromUtf8(Caught.what());
+  } catch (...) {
+    return QStringLiteral("Erreur inconnue.");
+  }
+}
+
+void Report(const std::exception_ptr& Error) {
+  if (auto* Application = qobject_cast<TApplication*>(QCoreApplication::instance())) {
+    Application->ReportError(MessageOf(Error));
+  } else {
+    qWarning().noquote() << MessageOf(Error);
+  }
+}
 }  // namespace
 
 TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
@@ -40,10 +63,8 @@ TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
 bool TApplication::notify(QObject* Receiver, QEvent* Event) {
   try {
     return QApplication::notify(Receiver, Event);
-  } catch (const std::exception& Error) {
-    ReportError(QString::fromUtf8(Error.what()));
   } catch (...) {
-    ReportError(QStringLiteral("Erreur inconnue."));
+    ReportError(MessageOf(std::current_exception()));
   }
   return false;
 }
@@ -53,5 +74,35 @@ void TApplication::ReportError(const QString& Message) {
     ErrorBoxes->ShowError(Message);
   } else {
     qWarning().noquote() << Message;
+  }
+}
+
+void RunHandler(const std::function<void()>& Handler) {
+  // Handlers this one sets off show their own errors unless it carries them.
+  std::exception_ptr* const Carrier = std::exchange(CarriedError, nullptr);
+  try {
+    Handler();
+  } catch (...) {
+    if (Carrier == nullptr) {
+      Report(std::current_exception());
+    } else if (!*Carrier) {
+      *Carrier = std::current_exception();
+    }
+  }
+  CarriedError = Carrier;
+}
+
+void CarryHandlerErrors(const std::function<void()>& Call) {
+  std::exception_ptr Carried;
+  std::exception_ptr* const Outer = std::exchange(CarriedError, &Carried);
+  try {
+    Call();
+  } catch (...) {
+    CarriedError = Outer;
+    throw;
+  }
+  CarriedError = Outer;
+  if (Carried) {
+    std::rethrow_exception(Carried);
   }
 }

@@ -1,8 +1,9 @@
-// The application object: Qt's, plus the one place where an error that
-// escapes an event handler is caught and shown.
+// The application object: Qt's, plus the places where an error that escapes
+// a handler is caught and shown.
 #pragma once
 
 #include <QApplication>
+#include <functional>
 
 class TEnvironment;
 
@@ -25,3 +26,17 @@ class TApplication : public QApplication {
  private:
   TEnvironment* ErrorBoxes = nullptr;
 };
+
+/// Runs a handler where Qt calls it (a slot). An error escaping it is caught
+/// right there: Qt's widget and GUI code is built without exceptions, so an
+/// error unwinding through it would skip its clean-up, leaking memory and
+/// leaving its state half changed. The error is shown like one escaping an
+/// event handler or, when Qt ran the handler inside CarryHandlerErrors, kept
+/// for CarryHandlerErrors to rethrow.
+void RunHandler(const std::function<void()>& Handler);
+
+/// Runs Call, which may have Qt run handlers (setValue, setChecked), and
+/// rethrows the first error one of them raised once Call has returned, so the
+/// caller's command stops as if it had called the handler itself. Handlers
+/// those handlers set off in turn show their own errors.
+void CarryHandlerErrors(const std::function<void()>& Call);

@@ -7,37 +7,39 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
+#include "app/Application.h"
+
 namespace ControlSemantics {
 
 void OnBecomesChecked(QRadioButton* Button, THandler Handler) {
   QObject::connect(Button, &QAbstractButton::toggled, Button,
                    [Handler = std::move(Handler)](bool Checked) {
                      if (Checked) {
-                       Handler();
+                       RunHandler(Handler);
                      }
                    });
 }
 
 void OnStateChange(QCheckBox* Box, THandler Handler) {
   QObject::connect(Box, &QAbstractButton::toggled, Box,
-                   [Handler = std::move(Handler)](bool) { Handler(); });
+                   [Handler = std::move(Handler)](bool) { RunHandler(Handler); });
 }
 
 void OnClick(QAbstractButton* Button, THandler Handler) {
   // clicked is sent after any latching change and also when the button that
   // is down in an exclusive group is clicked, never by setChecked.
   QObject::connect(Button, &QAbstractButton::clicked, Button,
-                   [Handler = std::move(Handler)](bool) { Handler(); });
+                   [Handler = std::move(Handler)](bool) { RunHandler(Handler); });
 }
 
 void OnPositionChange(QAbstractSlider* Slider, THandler Handler) {
   QObject::connect(Slider, &QAbstractSlider::valueChanged, Slider,
-                   [Handler = std::move(Handler)](int) { Handler(); });
+                   [Handler = std::move(Handler)](int) { RunHandler(Handler); });
 }
 
 void OnChoose(QAction* Item, THandler Handler) {
   QObject::connect(Item, &QAction::triggered, Item,
-                   [Handler = std::move(Handler)](bool) { Handler(); });
+                   [Handler = std::move(Handler)](bool) { RunHandler(Handler); });
 }
 
 QButtonGroup* MakeExclusiveGroup(QObject* Owner, std::initializer_list<QAbstractButton*> Buttons) {

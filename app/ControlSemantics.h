@@ -7,7 +7,8 @@
 // - a speed button runs its handler on every click, also when it is already
 //   down in an exclusive group; the program can put it down silently;
 // - a track bar or scroll bar runs its handler only when its position changes;
-// - a toggle button flips on each click, then runs its handler.
+// - a toggle button flips on each click, then runs its handler;
+// - an error escaping a handler is shown where Qt called it (RunHandler).
 #pragma once
 
 #include <functional>

@@ -18,6 +18,7 @@
 #include "acquisition/PcSpeedSetting.h"
 #include "acquisition/TimeBase.h"
 #include "acquisition/TriggerTexts.h"
+#include "app/Application.h"
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/FormBuilding.h"
@@ -190,7 +191,8 @@ void TForm1::FormCreate() {
   const std::optional<int> PcSpeed = ParsePcSpeedSetting(Settings.PcSpeedSetting());
   if (PcSpeed) {
     try {
-      TrackBar1->setValue(ClampPcSpeed(*PcSpeed));  // runs TrackBar1Change only on a change
+      // Runs TrackBar1Change only on a change.
+      CarryHandlerErrors([&] { TrackBar1->setValue(ClampPcSpeed(*PcSpeed)); });
     } catch (const TSettingsWriteError& Error) {
       ReportStartUpFailure(Error);
     }

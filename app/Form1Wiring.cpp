@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/Application.h"
 #include "app/ControlSemantics.h"
 #include "app/Form1.h"
 #include "display/PictureBox.h"
@@ -107,8 +108,11 @@ void TForm1::WireHandlers() {
   }
   OnPositionChange(TrackBar1, [this] { TrackBar1Change(); });
   OnPositionChange(ScrollBar1, [this] { ScrollBar1Change(); });
-  connect(Image2, &TPictureBox::MousePressed, this, &TForm1::Image2MouseDown);
-  connect(Image2, &TPictureBox::MouseMoved, this, &TForm1::Image2MouseMove);
-  connect(Image2, &TPictureBox::MouseReleased, this, &TForm1::Image2MouseUp);
-  connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+  connect(Image2, &TPictureBox::MousePressed, this,
+          [this](int X, int Y) { RunHandler([&] { Image2MouseDown(X, Y); }); });
+  connect(Image2, &TPictureBox::MouseMoved, this,
+          [this](int X, int Y) { RunHandler([&] { Image2MouseMove(X, Y); }); });
+  connect(Image2, &TPictureBox::MouseReleased, this,
+          [this](int X, int Y) { RunHandler([&] { Image2MouseUp(X, Y); }); });
+  connect(Timer1, &QTimer::timeout, this, [this] { RunHandler([this] { Timer1Timer(); }); });
 }

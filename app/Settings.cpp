@@ -41,6 +41,12 @@ TSettings ReadSettingsFile(const QString& Path) {
 }
 
 void WriteSettingsFile(const QString& Path, const TSettings& Settings) {
+  // A folder name with a line break in it would shift every later line.
+  if (const int Line = FirstUnwritableLine(Settings); Line != 0) {
+    ThrowWriteError(Path, QStringLiteral("la ligne %1 contient un saut de ligne, un retour "
+                                         "chariot ou un Ctrl-Z")
+                              .arg(Line));
+  }
   QSaveFile File(Path);
   if (!File.open(QIODevice::WriteOnly)) {
     ThrowWriteError(Path, File.errorString());

@@ -23,7 +23,8 @@ TSettings ReadSettingsFile(const QString& Path);
 /// Replaces the file at Path by the 80 lines. The bytes go to a temporary file
 /// in the same folder that is renamed over the old file only once complete,
 /// so a full disk or a crash never leaves a truncated settings file. Throws
-/// TSettingsWriteError when the file cannot be written.
+/// TSettingsWriteError when the file cannot be written, or when a line holds
+/// a byte the file cannot keep (FirstUnwritableLine); the old file then stays.
 void WriteSettingsFile(const QString& Path, const TSettings& Settings);
 
 /// The folder the program keeps its files in.

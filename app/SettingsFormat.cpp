@@ -51,3 +51,12 @@ std::string SerialiseSettings(const TSettings& Settings) {
   }
   return Bytes;
 }
+
+int FirstUnwritableLine(const TSettings& Settings) {
+  for (int N = 1; N <= SettingsLineCount; ++N) {
+    if (Settings.Line(N).find_first_of(std::string_view("\n\r\x1A", 3)) != std::string::npos) {
+      return N;
+    }
+  }
+  return 0;
+}

@@ -65,3 +65,9 @@ TSettings ParseSettings(std::string_view Bytes);
 
 /// The file's bytes: each of the 80 lines followed by CR LF.
 std::string SerialiseSettings(const TSettings& Settings);
+
+/// The first line (1..80) holding a byte no line of the file can keep (LF,
+/// CR or Ctrl-Z: written, it would end the line early, vanish or end the
+/// file, and the lines after it would read back shifted or empty); 0 when
+/// every line reads back as it is written.
+int FirstUnwritableLine(const TSettings& Settings);

@@ -63,6 +63,10 @@ class TAcquisitionWindow {
             [&] { return Rig.Listed(Device->HidInterface()) && Form->GroupBox2->isEnabled(); })) {
       throw std::runtime_error("the window never attached the analyser");
     }
+    // Reports sent before the reader has opened the interface are lost.
+    if (!Device->HidInterface().WaitForReaders(1, std::chrono::seconds(5))) {
+      throw std::runtime_error("nobody reads the analyser");
+    }
     Attached = Device->HidInterface().WrittenReports().size();
     Rig.CountReports();
   }

@@ -245,4 +245,19 @@ TEST(UserGuide, EveryPictureAndLinkOfTheGuideExists) {
   }
 }
 
+// A picture left behind by a renamed or dropped figure would ship unseen.
+TEST(UserGuide, EveryPictureOfTheGuidesFolderIsShown) {
+  const QDir Guide(QStringLiteral(LA16_SOURCE_DIR "/docs/guide"));
+  QFile Page(Guide.filePath(QStringLiteral("index.html")));
+  ASSERT_TRUE(Page.open(QIODevice::ReadOnly));
+  const QString Html = QString::fromUtf8(Page.readAll());
+  const QStringList Pictures =
+      QDir(Guide.filePath(QStringLiteral("images"))).entryList(QDir::Files);
+  EXPECT_GE(Pictures.size(), 10);
+  for (const QString& Picture : Pictures) {
+    EXPECT_TRUE(Html.contains(QStringLiteral("src=\"images/%1\"").arg(Picture)))
+        << Picture.toStdString();
+  }
+}
+
 }  // namespace

@@ -72,4 +72,54 @@ TEST_F(ErrorCatcher, SomethingThatIsNotAnErrorObjectIsShownAsUnknown) {
   EXPECT_EQ(Environment.Messages(TBoxKind::Error),
             std::vector<QString>{QStringLiteral("Erreur inconnue.")});
 }
+TEST_F(ErrorCatcher, ErrorOfAHandlerSetOffByTheProgramIsShownAndTheCallReturns) {
+  QSlider Slider(Qt::Horizontal);
+  Slider.setRange(0, 10);
+  ControlSemantics::OnPositionChange(&Slider, [] { throw std::runtime_error("disque plein"); });
+  Slider.setValue(4);
+  EXPECT_EQ(Slider.value(), 4);
+  EXPECT_EQ(Environment.Messages(TBoxKind::Error),
+            std::vector<QString>{QStringLiteral("disque plein")});
+}
+
+TEST_F(ErrorCatcher, CarriedErrorReachesTheCallerOnceQtHasReturned) {
+  QSlider Slider(Qt::Horizontal);
+  Slider.setRange(0, 10);
+  int Runs = 0;
+  ControlSemantics::OnPositionChange(&Slider, [&] {
+    ++Runs;
+    throw std::runtime_error("disque plein");
+  });
+  try {
+    CarryHandlerErrors([&] { Slider.setValue(4); });
+    FAIL() << "no error carried";
+  } catch (const std::runtime_error& Error) {
+    EXPECT_STREQ(Error.what(), "disque plein");
+  }
+  EXPECT_EQ(Runs, 1);
+  EXPECT_EQ(Slider.value(), 4);
+  EXPECT_TRUE(Environment.Messages(TBoxKind::Error).empty());
+  // Once the carrying is over, handlers show their own errors again.
+  Slider.setValue(5);
+  EXPECT_EQ(Environment.Messages(TBoxKind::Error).size(), 1U);
+}
+
+TEST_F(ErrorCatcher, OnlyTheHandlerSetOffDirectlyIsCarried) {
+  QSlider Outer(Qt::Horizontal);
+  QSlider Inner(Qt::Horizontal);
+  bool OuterFinished = false;
+  ControlSemantics::OnPositionChange(&Inner, [] { throw std::out_of_range("hors limites"); });
+  ControlSemantics::OnPositionChange(&Outer, [&] {
+    Inner.setValue(Inner.value() + 1);
+    OuterFinished = true;
+  });
+  EXPECT_NO_THROW(CarryHandlerErrors([&] { Outer.setValue(1); }));
+  EXPECT_TRUE(OuterFinished);
+  EXPECT_EQ(Environment.Messages(TBoxKind::Error),
+            std::vector<QString>{QStringLiteral("hors limites")});
+  // An error of the call itself passes as it is.
+  EXPECT_THROW(CarryHandlerErrors([] { throw std::logic_error("x"); }), std::logic_error);
+  Outer.setValue(2);
+  EXPECT_EQ(Environment.Messages(TBoxKind::Error).size(), 2U);
+}
 }  // namespace

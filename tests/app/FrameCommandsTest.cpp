@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/Application.h"
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
@@ -135,10 +136,20 @@ TEST_F(PcSpeedPanel, MovingTheSliderShowsSavesAndPreparesTheSpeed) {
 
 TEST_F(PcSpeedPanel, FailedSaveKeepsTheValueInMemoryAndStopsTheCommand) {
   ASSERT_TRUE(Harness.ProgramDir.remove());
-  EXPECT_THROW(Form->TrackBar1->setValue(300), TSettingsWriteError);
+  // Set by the program, the slider's error comes back to it once Qt has returned.
+  EXPECT_THROW(CarryHandlerErrors([&] { Form->TrackBar1->setValue(300); }), TSettingsWriteError);
   EXPECT_EQ(Form->Settings.PcSpeedSetting(), "300");
   EXPECT_EQ(Form->Label9->text(), QStringLiteral("300"));
   EXPECT_EQ(ReportHead(*Form)[1], 0x09);  // the speed was not prepared
+  // Moved by the user, the error is shown where Qt called the handler.
+  auto* Application = static_cast<TApplication*>(QCoreApplication::instance());
+  Application->SetEnvironment(&Harness.Environment);
+  EXPECT_NO_THROW(Form->TrackBar1->setValue(400));
+  Application->SetEnvironment(nullptr);
+  EXPECT_EQ(Form->Settings.PcSpeedSetting(), "400");
+  ASSERT_EQ(Harness.Environment.Messages(TFakeEnvironment::TBoxKind::Error).size(), 1U);
+  EXPECT_TRUE(Harness.Environment.Messages(TFakeEnvironment::TBoxKind::Error)[0].startsWith(
+      QStringLiteral("Erreur d'entrée/sortie")));
 }
 
 TEST(DisplayOptions, IndicatorOptionStoresOneOrZeroAndSaves) {

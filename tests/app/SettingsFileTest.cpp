@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <string>
+#include <tuple>
 
 #include "app/Settings.h"
 
@@ -81,6 +83,44 @@ TEST_F(SettingsFile, UnwritableFolderThrowsAnInputOutputErrorNamingTheFile) {
     EXPECT_TRUE(Message.contains(Path)) << Error.what();
   }
 }
+
+// A line the file cannot keep (a folder name with a line break, or the bytes
+// the fuzzer first found) is refused before anything is written: the old file
+// stays whole instead of reading back with every later line shifted.
+class UnwritableSettingsLine
+    : public testing::TestWithParam<std::tuple<const char*, int, std::string>> {
+ protected:
+  QTemporaryDir Dir;
+};
+
+TEST_P(UnwritableSettingsLine, IsRefusedAndTheOldFileStays) {
+  const auto& [Name, Line, Value] = GetParam();
+  const QString Path = Dir.path() + QStringLiteral("/parametres.inf");
+  TSettings Old;
+  Old.Line(1) = "comment";
+  Old.PcSpeedSetting() = "300";
+  WriteSettingsFile(Path, Old);
+  TSettings New = Old;
+  New.Line(Line) = Value;
+  try {
+    WriteSettingsFile(Path, New);
+    FAIL() << "no error";
+  } catch (const TSettingsWriteError& Error) {
+    EXPECT_TRUE(QString::fromUtf8(Error.what()).contains(QStringLiteral("ligne %1").arg(Line)))
+        << Error.what();
+  }
+  EXPECT_EQ(FileBytes(Path), SerialiseSettings(Old));
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnwritableSettingsLine,
+    testing::Values(std::make_tuple("FolderWithLineBreak", SaveFolderLine, "/home/u/a\nb/"),
+                    std::make_tuple("ProgramFolderWithCr", ProgramFolderLine, "/opt/la16\r/"),
+                    std::make_tuple("CtrlZInLastLine", 80, "end\x1A"),
+                    std::make_tuple("FirstFuzzerFinding", IndicatorSettingLine,
+                                    std::string("\xE9t\xE9\n\xC2\xA9\0x\x0E\0", 10))),
+    [](const auto& Info) { return std::string(std::get<0>(Info.param)); });
 
 class ProgramFolderChoice : public testing::Test {
  protected:

@@ -105,6 +105,44 @@ TEST(SettingsSerialise, WritesEightyLinesEndedByCrLf) {
   EXPECT_EQ(ParseSettings(Bytes), Settings);
 }
 
+struct TWritableCase {
+  const char* Name;
+  int Line;           // line given the value, 0 for none
+  std::string Value;  // its value
+  int Expected;       // FirstUnwritableLine
+};
+
+class SettingsWritable : public testing::TestWithParam<TWritableCase> {};
+
+TEST_P(SettingsWritable, FindsTheFirstLineThatWouldNotReadBack) {
+  const TWritableCase& Case = GetParam();
+  TSettings Settings;
+  Settings.Line(3) = "kept \xE9 \t";
+  if (Case.Line != 0) {
+    Settings.Line(Case.Line) = Case.Value;
+  }
+  EXPECT_EQ(FirstUnwritableLine(Settings), Case.Expected);
+  // Exactly the lines it accepts come back from the file as they went in.
+  EXPECT_EQ(ParseSettings(SerialiseSettings(Settings)) == Settings, Case.Expected == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingsWritable,
+    testing::Values(TWritableCase{"Plain", 0, "", 0},
+                    TWritableCase{"NulAndHighBytes", 7, std::string("a\0\xFF", 3), 0},
+                    TWritableCase{"LineBreak", 4, "/home/u/a\nb/", 4},
+                    TWritableCase{"LoneCr", 2, "/opt\r/", 2},
+                    TWritableCase{"CtrlZ", 80, "\x1A", 80}),
+    [](const testing::TestParamInfo<TWritableCase>& Info) { return std::string(Info.param.Name); });
+
+TEST(SettingsWritable, NamesTheFirstOfSeveralBadLines) {
+  TSettings Settings;
+  Settings.Line(9) = "x\n";
+  Settings.Line(5) = "y\r";
+  EXPECT_EQ(FirstUnwritableLine(Settings), 5);
+  EXPECT_EQ(FirstUnwritableLine(ParseSettings("a\rb\r\nc\n\x1A\n")), 0);
+}
+
 TEST(SettingsLines, NamedLinesAreTheirNumberedLines) {
   TSettings Settings;
   Settings.ProgramFolder() = "p";

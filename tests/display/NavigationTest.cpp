@@ -269,8 +269,6 @@ TEST(NavigationWithTheAnalyser, ScrollingShowsTheMemoryAtTheNewOffsetWithTheMark
   TForm1& Form = Rig.Start("100", "");
   TSimulatedAnalyserDevice& Device = Rig.PlugAnswering();
   EnableNavigation(Form);
-  // Reports sent before the reader has opened the interface are lost.
-  ASSERT_TRUE(Device.HidInterface().WaitForReaders(1, std::chrono::seconds(5)));
   Form.SendCommand(cmdSingle);
   ASSERT_TRUE(Device.Analyser()->WaitIdle(std::chrono::seconds(10)));
   const TSampleMemory Memory = Device.Analyser()->Memory();

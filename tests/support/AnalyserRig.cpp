@@ -41,6 +41,11 @@ TSimulatedAnalyserDevice& TAnalyserRig::PlugAnswering() {
   if (!RunUntil([&] { return Listed(Device.HidInterface()); })) {
     throw std::runtime_error("the window never saw the analyser arrive");
   }
+  // Reports the analyser sends before the reader has opened the interface are
+  // lost, as on hidraw; an answering analyser is ready only once it is read.
+  if (!Device.HidInterface().WaitForReaders(1, std::chrono::seconds(5))) {
+    throw std::runtime_error("nobody reads the analyser");
+  }
   return Device;
 }
 
