@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
+#include "app/MeasurementProbe.h"
 #include "app/QtEnvironment.h"
 
 int main(int Argc, char** Argv) {
@@ -20,6 +21,7 @@ int main(int Argc, char** Argv) {
   TForm1 Form1(Environment);  // runs start-up
   TForm2 Form2(Environment);  // hidden until "A propos de..."
   Form1.Form2 = &Form2;
+  InstallMeasurementProbe(Form1);  // only when LA16_PROBE asks for it
   Form1.show();
   return Application.exec();
 }

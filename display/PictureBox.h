@@ -14,6 +14,9 @@ class TPictureBox : public QWidget {
   /// The picture, to draw into. Taking it for writing schedules a repaint, so
   /// whatever is drawn shows once control returns to the event loop.
   QImage& Picture();
+  /// The picture, to draw a small part of it: nothing is scheduled, the
+  /// caller updates (QWidget::update) the area it changed.
+  QImage& PictureToPatch() { return *Shown; }
   const QImage& Picture() const { return *Shown; }
 
   /// Holds Source, a picture drawn by someone else, in place of the control's

@@ -164,24 +164,23 @@ void TPixelCanvas::VerticalRun(int X, int FromY, int ToY) {
   }
 }
 
-void TPixelCanvas::TextOut(TPixelPoint At, const QString& Text) {
+QRect TPixelCanvas::TextOut(TPixelPoint At, const QString& Text) {
   if (Text.isEmpty() || Pixels == nullptr) {
-    return;
+    return {};
   }
   const QImage& Box = TextBox(Text, FontColour);
   const int FromX = std::max(At.X, 0);
   const int ToX = std::min(At.X + Box.width(), Width);  // excluded
-  if (FromX >= ToX) {
-    return;
+  const int FromY = std::max(At.Y, 0);
+  const int ToY = std::min(At.Y + Box.height(), Height);  // excluded
+  if (FromX >= ToX || FromY >= ToY) {
+    return {};
   }
-  for (int Row = 0; Row < Box.height(); ++Row) {
-    const int Y = At.Y + Row;
-    if (Y < 0 || Y >= Height) {
-      continue;
-    }
-    const auto* Source = reinterpret_cast<const TRgb*>(Box.constScanLine(Row));
+  for (int Y = FromY; Y < ToY; ++Y) {
+    const auto* Source = reinterpret_cast<const TRgb*>(Box.constScanLine(Y - At.Y));
     std::copy(Source + (FromX - At.X), Source + (ToX - At.X), Pixels + Stride * Y + FromX);
   }
+  return QRect(QPoint(FromX, FromY), QPoint(ToX - 1, ToY - 1));
 }
 
 const QFont& TPixelCanvas::TextFont() {

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include "display/TraceGeometry.h"
@@ -38,8 +39,9 @@ class TPixelCanvas {
   void Line(const TPixelLine& Line);
 
   /// Writes Text with its top-left corner at At in the font colour, on a white
-  /// box TextHeight pixels high and as wide as the text.
-  void TextOut(TPixelPoint At, const QString& Text);
+  /// box TextHeight pixels high and as wide as the text. Returns the pixels
+  /// written (the box within the image; empty when nothing was).
+  QRect TextOut(TPixelPoint At, const QString& Text);
 
   /// The text font: an 8-point regular sans serif, TextHeight pixels high,
   /// without anti-aliasing so every text pixel is the font colour or white.

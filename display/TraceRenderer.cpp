@@ -1,17 +1,15 @@
 #include "display/TraceRenderer.h"
 
-#include <cstring>
-
 #include "display/PixelCanvas.h"
 #include "display/TraceGeometry.h"
 
 namespace {
 
-void WriteClockStamp(QImage& Image, const QString& Time, const QString& Date) {
+// Returns the area written.
+QRect WriteClockStamp(QImage& Image, const QString& Time, const QString& Date) {
   TPixelCanvas Canvas(Image);
   Canvas.SetFontColour(ColourBlack);
-  Canvas.TextOut(ClockTimePosition, Time);
-  Canvas.TextOut(ClockDatePosition, Date);
+  return Canvas.TextOut(ClockTimePosition, Time) | Canvas.TextOut(ClockDatePosition, Date);
 }
 
 }  // namespace
@@ -31,7 +29,10 @@ void TTraceRenderer::RedrawScreen(const TScreenState& State, QImage& Visible,
 }
 
 void TTraceRenderer::DrawGrid() {
-  if (Back.size() != QSize(PictureWidth, PictureHeight) || Back.format() != QImage::Format_RGB32) {
+  // A back buffer still shared with the visible picture is left to it: a
+  // fresh one costs less than the copy that writing into the shared one makes.
+  if (Back.size() != QSize(PictureWidth, PictureHeight) || Back.format() != QImage::Format_RGB32 ||
+      !Back.isDetached()) {
     Back = QImage(PictureWidth, PictureHeight, QImage::Format_RGB32);
   }
   Back.fill(ColourWhite);
@@ -101,7 +102,7 @@ const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTi
   const QString Time = ClockTimeText(Stamp);
   const QString Date = ClockDateText(Stamp);
   WriteClockStamp(Back, Time, Date);
-  WriteClockStamp(Visible, Time, Date);
+  StampArea = WriteClockStamp(Visible, Time, Date);
   return Stamp;
 }
 
@@ -133,12 +134,8 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
 }
 
 void TTraceRenderer::PresentScreen(QImage& Visible) const {
-  if (Visible.size() != Back.size() || Visible.format() != Back.format() ||
-      Visible.bytesPerLine() != Back.bytesPerLine()) {
-    Visible = Back.copy();
-    return;
-  }
-  // Same shape: copy into the picture's own pixels so whoever shows it keeps
-  // the same image object.
-  std::memcpy(Visible.bits(), Back.constBits(), static_cast<std::size_t>(Back.sizeInBytes()));
+  // The picture shares the back buffer's pixels: the first write to either
+  // side parts them (QImage copies on write), and a restitution that starts
+  // with DrawGrid parts them for free. A loop of restitutions copies nothing.
+  Visible = Back;
 }

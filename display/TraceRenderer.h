@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QRect>
 #include <array>
 #include <cstdint>
 
@@ -77,11 +78,17 @@ class TTraceRenderer {
   /// ranges draw nothing.
   void DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges);
 
-  /// Copies the back buffer over Visible, erasing every overlay on it.
+  /// Makes Visible a copy of the back buffer, erasing every overlay on it.
+  /// The pixels are shared until either side is written.
   void PresentScreen(QImage& Visible) const;
+
+  /// Where the last DrawClockStamp wrote on the visible picture: the boxes
+  /// of its two texts.
+  QRect ClockStampArea() const { return StampArea; }
 
  private:
   QImage Back;
   std::array<bool, 8> Levels{};
   TClockStamp Stamp;
+  QRect StampArea;
 };

@@ -40,7 +40,10 @@ void TForm1::DrawChannelLabels() {
 }
 
 void TForm1::DrawClockStamp() {
-  State.ClockStamp = Renderer.DrawClockStamp(Image2->Picture(), Environment.Now());
+  State.ClockStamp = Renderer.DrawClockStamp(Image2->PictureToPatch(), Environment.Now());
+  // Only the stamp's texts changed: repainting the whole picture every second
+  // and at every restitution would cost more than all the rest.
+  Image2->update(Renderer.ClockStampArea());
 }
 
 void TForm1::DrawSample(int Group, int N, int Value) {

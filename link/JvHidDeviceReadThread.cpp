@@ -1,5 +1,7 @@
 #include "link/JvHidControllerClass.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -45,6 +47,7 @@ void TJvHidDeviceReadThread::Pause() {
 }
 
 void TJvHidDeviceReadThread::Execute() {
+  ::pthread_setname_np(::pthread_self(), "la16-hid-reader");  // in top, ps -L and /proc
   TMainThreadLoop& Loop = Device.Loop();
   while (!TerminateRequested) {
     // The length may have become known since the buffer was made; never

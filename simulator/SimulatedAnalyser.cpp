@@ -1,5 +1,7 @@
 #include "simulator/SimulatedAnalyser.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <array>
 
@@ -57,6 +59,8 @@ TSampleMemory TSimulatedAnalyser::Memory() const {
 }
 
 void TSimulatedAnalyser::Run() {
+  // Named so that the device's share of the CPU can be told from the program's.
+  ::pthread_setname_np(::pthread_self(), "la16-simulator");
   const auto Interrupted = [this] { return Stopping || !Queue.empty(); };
   std::deque<TFirmwareCommand> Batch;
   for (;;) {

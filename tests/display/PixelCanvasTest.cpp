@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <ostream>
 #include <set>
+#include <string>
 
 #include "PictureTestHelpers.h"
 
@@ -197,6 +199,43 @@ TEST(CanvasText, ClippedAtThePictureEdge) {
   EXPECT_EQ(PixelAt(Image, 39, 11), 0xFFFFFFu);
   EXPECT_EQ(PixelAt(Image, 34, 11), 0x808080u);
 }
+
+// The area TextOut reports is exactly the pixels it wrote, whatever the
+// clipping: whoever repaints only that area must not miss one.
+struct TTextAreaCase {
+  const char* Name;
+  TPixelPoint At;
+};
+
+void PrintTo(const TTextAreaCase& Case, std::ostream* Out) {
+  *Out << Case.Name;
+}
+
+class CanvasTextArea : public testing::TestWithParam<TTextAreaCase> {};
+
+TEST_P(CanvasTextArea, IsWhatWasWritten) {
+  QImage Image = Blank(40, 12, Grey);
+  TPixelCanvas Canvas(Image);
+  const QRect Area = Canvas.TextOut(GetParam().At, QStringLiteral("Wm 8"));
+  QRect Written;
+  for (int Y = 0; Y < Image.height(); ++Y) {
+    for (int X = 0; X < Image.width(); ++X) {
+      if (PixelAt(Image, X, Y) != 0x808080u) {
+        Written |= QRect(X, Y, 1, 1);
+      }
+    }
+  }
+  EXPECT_EQ(Area, Written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, CanvasTextArea,
+                         testing::Values(TTextAreaCase{"Inside", {2, 1}},
+                                         TTextAreaCase{"OverTheTopLeftCorner", {-5, -3}},
+                                         TTextAreaCase{"OverTheBottomRightCorner", {30, 8}},
+                                         TTextAreaCase{"RightOfThePicture", {40, 0}},
+                                         TTextAreaCase{"BelowThePicture", {0, 12}},
+                                         TTextAreaCase{"AboveThePicture", {0, -11}}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(CanvasText, SameTextInAnotherColourKeepsItsShape) {
   // Rendered texts are reused; the colour must still be the one asked for.

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <ostream>
+#include <string>
+
 #include "PictureTestHelpers.h"
 #include "display/PixelCanvas.h"
 
@@ -301,6 +305,98 @@ TEST(PresentScreen, LeavesOtherCopiesOfThePictureAlone) {
   Renderer.PresentScreen(Visible);
   EXPECT_EQ(CountPixels(Before, ColourBlack), 0);
   EXPECT_EQ(Visible, Renderer.BackBuffer());
+}
+
+// After a present the two pictures hold the same pixels; whatever is drawn
+// next on one side must never show on the other.
+struct TAfterPresentCase {
+  const char* Name;
+  std::function<void(TTraceRenderer&, QImage& Visible)> Draw;
+  bool ChangesVisible;
+  bool ChangesBack;
+};
+
+void PrintTo(const TAfterPresentCase& Case, std::ostream* Out) {
+  *Out << Case.Name;
+}
+
+class AfterPresent : public testing::TestWithParam<TAfterPresentCase> {};
+
+TEST_P(AfterPresent, DrawingOnOneSideLeavesTheOtherAsItWas) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+  for (int N = 1; N <= 450; ++N) {
+    Renderer.DrawSample(1, N, static_cast<std::uint8_t>(N), true);
+  }
+  Renderer.PresentScreen(Visible);
+  const QImage VisibleBefore = Visible.copy();
+  const QImage BackBefore = Renderer.BackBuffer().copy();
+  ASSERT_EQ(VisibleBefore, BackBefore);
+
+  GetParam().Draw(Renderer, Visible);
+
+  EXPECT_EQ(Visible != VisibleBefore, GetParam().ChangesVisible);
+  EXPECT_EQ(Renderer.BackBuffer() != BackBefore, GetParam().ChangesBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sides, AfterPresent,
+    testing::Values(TAfterPresentCase{"SamplesWithoutANewScreen",
+                                      [](TTraceRenderer& Renderer, QImage&) {
+                                        Renderer.DrawSample(2, 200, 0xA5, true);
+                                      },
+                                      false, true},
+                    TAfterPresentCase{"NewScreen",
+                                      [](TTraceRenderer& Renderer, QImage& Visible) {
+                                        Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+                                      },
+                                      false, true},
+                    TAfterPresentCase{"ReadoutLineOnThePicture",
+                                      [](TTraceRenderer&, QImage& Visible) {
+                                        TPixelCanvas Overlay(Visible);
+                                        Overlay.SetPen(ColourMagenta, TPenStyle::Dashed);
+                                        Overlay.Line({{300, 20}, {300, 500}});
+                                      },
+                                      true, false},
+                    TAfterPresentCase{"ClockStampOnBoth",
+                                      [](TTraceRenderer& Renderer, QImage& Visible) {
+                                        Renderer.DrawClockStamp(Visible, Noon.addSecs(3600));
+                                      },
+                                      true, true}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+TEST(PresentScreen, ASampleDrawnWithoutANewScreenJoinsThePreviousTrace) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+  Renderer.DrawSample(1, 10, 0x01, false);
+  Renderer.PresentScreen(Visible);
+  Renderer.DrawSample(1, 300, 0x01, false);
+  Renderer.PresentScreen(Visible);
+  EXPECT_EQ(PixelAt(Visible, 38, 30), 0xFF0000u);
+  EXPECT_EQ(PixelAt(Visible, 618, 30), 0xFF0000u);
+}
+
+TEST(ClockStampDrawing, AreaHoldsEveryPixelTheStampWrote) {
+  TTraceRenderer Renderer;
+  QImage Visible(PictureWidth, PictureHeight, QImage::Format_RGB32);
+  Visible.fill(0x123456u);  // no colour the stamp writes
+  const QImage Before = Visible.copy();
+  Renderer.DrawClockStamp(Visible, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
+  // The area is exactly the bounds of the pixels written: no pixel outside
+  // it changed, and it reaches no further than they do.
+  QRect Written;
+  for (int Y = 0; Y < PictureHeight; ++Y) {
+    for (int X = 0; X < PictureWidth; ++X) {
+      if (Visible.pixel(X, Y) != Before.pixel(X, Y)) {
+        Written |= QRect(X, Y, 1, 1);
+      }
+    }
+  }
+  EXPECT_EQ(Renderer.ClockStampArea(), Written);
+  EXPECT_EQ(Written.topLeft(), QPoint(20, 4));
+  EXPECT_EQ(Written.height(), TextHeight);
 }
 
 TEST(PresentScreen, GivesAnEmptyOrMisshapenPictureTheRightShape) {

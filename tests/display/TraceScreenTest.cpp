@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
+#include <QPaintEvent>
 #include <QRadioButton>
+#include <QRegion>
 #include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
@@ -23,6 +25,7 @@
 #include "display/SnapshotFile.h"
 #include "display/TraceRenderer.h"
 #include "tests/support/FormHarness.h"
+#include "tests/support/PaintRecorder.h"
 
 namespace {
 
@@ -335,6 +338,57 @@ INSTANTIATE_TEST_SUITE_P(
                     TTickCase{"LastDayOfTheYear", QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)),
                               "23:59:59  ", "31/12/2025  "}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+
+struct TRepaintCase {
+  const char* Name;
+  std::function<void(TForm1&)> Act;
+  /// The repaint must cover every changed pixel and stay within this.
+  QRect Within;
+};
+
+void PrintTo(const TRepaintCase& Case, std::ostream* Out) {
+  *Out << Case.Name;
+}
+
+class VisibleRepaint : public testing::TestWithParam<TRepaintCase> {};
+
+TEST_P(VisibleRepaint, CoversWhatChangedOnTheShownPicture) {
+  TFormHarness Harness;
+  TForm1& Form = Harness.StartShown();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+  QCoreApplication::processEvents();
+  Form.DrawSample(1, 100, 0xFF);
+  TPaintRecorder Recorder(*Form.Image2);
+  Harness.Environment.Clock = QDateTime(QDate(2025, 6, 15), QTime(12, 0, 0));
+  const QImage Before = Visible(Form).copy();
+
+  GetParam().Act(Form);
+  for (int Turn = 0; Turn < 10; ++Turn) {
+    QCoreApplication::processEvents();
+    QTest::qWait(5);
+  }
+
+  const QImage After = Visible(Form);
+  ASSERT_NE(After, Before);
+  int Missed = 0;
+  for (int Y = 0; Y < After.height(); ++Y) {
+    for (int X = 0; X < After.width(); ++X) {
+      Missed += After.pixel(X, Y) != Before.pixel(X, Y) && !Recorder.Painted.contains(QPoint(X, Y));
+    }
+  }
+  EXPECT_EQ(Missed, 0);
+  EXPECT_TRUE(GetParam().Within.contains(Recorder.Painted.boundingRect()))
+      << "repainted " << Recorder.Painted.boundingRect().width() << "x"
+      << Recorder.Painted.boundingRect().height();
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, VisibleRepaint,
+                         testing::Values(TRepaintCase{"ClockTickRepaintsTheStampLineOnly", Tick,
+                                                      QRect(0, 0, 940, 16)},
+                                         TRepaintCase{"PresentRepaintsThePicture",
+                                                      [](TForm1& Form) { Form.PresentScreen(); },
+                                                      QRect(0, 0, 940, 520)}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
 
 // ---- Samples ---------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include "tests/support/AnalyserRig.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <stdexcept>
 
 #include "link/JvHidControllerClass.h"
@@ -112,8 +113,10 @@ std::vector<TReportHead> TAnalyserRig::Heads(const TSimulatedHidInterface& Inter
 }
 
 std::vector<std::uint8_t> BlockReport(std::uint8_t Code, const std::vector<std::uint8_t>& Bytes) {
-  std::vector<std::uint8_t> Report{0, Code};
-  Report.insert(Report.end(), Bytes.begin(), Bytes.end());
-  Report.resize(InputReportSize, 0);
+  // Filled in place: GCC 12 wrongly sees the insert into a two-byte vector
+  // overrun when optimising.
+  std::vector<std::uint8_t> Report(InputReportSize, 0);
+  Report[1] = Code;
+  std::copy_n(Bytes.begin(), std::min(Bytes.size(), InputReportSize - 2), Report.begin() + 2);
   return Report;
 }

@@ -1,0 +1,166 @@
+#include "app/MeasurementProbe.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QTimer>
+#include <QToolButton>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "acquisition/TimeBase.h"
+#include "app/Form1.h"
+#include "app/ProcessTimes.h"
+
+namespace {
+
+// The thread of the simulated analyser, named so by the simulator: it stands
+// for the device, not for the program.
+constexpr std::string_view SimulatorThread = "la16-simulator";
+
+void PrintProbeLine(const std::string& Line) {
+  std::fputs(("la16-probe " + Line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+std::string PeakResidentText() {
+  const std::optional<std::uint64_t> Peak = PeakResidentKilobytes();
+  return Peak ? std::to_string(*Peak) : std::string("unknown");
+}
+
+std::string Seconds(double Value) {
+  char Text[32];
+  std::snprintf(Text, sizeof Text, "%.6f", Value);
+  return Text;
+}
+
+// Stamps the first paint of any widget of the main window, once the paint
+// pass it belongs to is over.
+class TFirstPaintProbe : public QObject {
+ public:
+  explicit TFirstPaintProbe(TForm1& Form) : QObject(&Form), Form(Form) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (!Seen && Event->type() == QEvent::Paint && Watched->isWidgetType() &&
+        static_cast<QWidget*>(Watched)->window() == &Form) {
+      Seen = true;
+      QTimer::singleShot(0, this, [this] { Report(); });
+    }
+    return false;
+  }
+
+ private:
+  void Report() {
+    timespec Now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &Now);
+    const long long Nanoseconds = static_cast<long long>(Now.tv_sec) * 1000000000LL + Now.tv_nsec;
+    PrintProbeLine("first-paint monotonic-ns=" + std::to_string(Nanoseconds) +
+                   " vm-hwm-kb=" + PeakResidentText());
+    Form.Quitter2Click();
+  }
+
+  TForm1& Form;
+  bool Seen = false;
+};
+
+// Loops at the fastest time base once the analyser is attached, then
+// measures a stretch of the loop.
+class TLoopProbe : public QObject {
+ public:
+  TLoopProbe(TForm1& Form, int MeasuredSeconds)
+      : QObject(&Form), Form(Form), MeasuredSeconds(MeasuredSeconds) {
+    Poll.setInterval(20);
+    connect(&Poll, &QTimer::timeout, this, [this] { StartWhenAttached(); });
+    Poll.start();
+  }
+
+ private:
+  struct TSnapshot {
+    std::chrono::steady_clock::time_point Wall;
+    double ProcessCpu = 0;
+    std::vector<TThreadTimes> Threads;
+    std::int32_t Restitutions = 0;
+  };
+
+  TSnapshot Take() const {
+    return {std::chrono::steady_clock::now(), ProcessCpuSeconds(), ReadThreadTimes(),
+            Form.State.RestitutionCount};
+  }
+
+  void StartWhenAttached() {
+    if (Form.AnalyserDevice == nullptr || !Form.GroupBox2->isEnabled()) {
+      return;
+    }
+    Poll.stop();
+    Form.SpeedButton24->click();
+    Form.TimeBaseButton(TimeBaseTable.front().Index)->click();
+    QTimer::singleShot(1000, this, [this] {
+      Start = Take();
+      QTimer::singleShot(MeasuredSeconds * 1000, Qt::PreciseTimer, this, [this] { Report(); });
+    });
+  }
+
+  void Report() {
+    const TSnapshot End = Take();
+    std::map<int, double> StartSeconds;
+    for (const TThreadTimes& Thread : Start.Threads) {
+      StartSeconds[Thread.Id] = Thread.Seconds();
+    }
+    double Simulator = 0;
+    std::string PerThread;
+    for (const TThreadTimes& Thread : End.Threads) {
+      const auto Before = StartSeconds.find(Thread.Id);
+      const double UsedSeconds =
+          Thread.Seconds() - (Before != StartSeconds.end() ? Before->second : 0);
+      if (Thread.Name == SimulatorThread) {
+        Simulator += UsedSeconds;
+      }
+      std::string Name = Thread.Name;
+      for (char& Each : Name) {
+        if (Each == ' ' || Each == ',' || Each == ':') {
+          Each = '_';
+        }
+      }
+      PerThread += (PerThread.empty() ? "" : ",") + Name + ":" + Seconds(UsedSeconds);
+    }
+    const double Wall = std::chrono::duration<double>(End.Wall - Start.Wall).count();
+    PrintProbeLine("loop seconds=" + Seconds(Wall) +
+                   " restitutions=" + std::to_string(End.Restitutions - Start.Restitutions) +
+                   " process-cpu-s=" + Seconds(End.ProcessCpu - Start.ProcessCpu) +
+                   " simulator-cpu-s=" + Seconds(Simulator) + " vm-hwm-kb=" + PeakResidentText() +
+                   " threads=" + PerThread);
+    Form.Quitter2Click();
+  }
+
+  TForm1& Form;
+  const int MeasuredSeconds;
+  QTimer Poll;
+  TSnapshot Start;
+};
+
+}  // namespace
+
+void InstallMeasurementProbe(TForm1& Form) {
+  if (!qEnvironmentVariableIsSet("LA16_PROBE")) {
+    return;
+  }
+  const QByteArray Value = qgetenv("LA16_PROBE");
+  const std::optional<TProbeRequest> Request = ParseProbeRequest(
+      std::string_view(Value.constData(), static_cast<std::size_t>(Value.size())));
+  if (!Request) {
+    std::fprintf(stderr, "LA16_PROBE=%s not understood: first-paint or loop:SECONDS\n",
+                 Value.constData());
+    return;
+  }
+  if (Request->Kind == TProbeRequest::FirstPaint) {
+    new TFirstPaintProbe(Form);
+  } else {
+    new TLoopProbe(Form, Request->Seconds);
+  }
+}
