@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -115,6 +116,18 @@ void TForm1::BuildAcquisitionGroup(QWidget* Client) {
   Image9 = Picture(GroupBox2, "Image9", 6, 16, 17, 17, Artwork::Lamp(true));
   Image10 = Picture(GroupBox2, "Image10", 6, 53, 17, 17, Artwork::Lamp(false));
   Image8 = Picture(GroupBox2, "Image8", 6, 53, 17, 17, Artwork::Lamp(true));
+  // The lamps swap at every restitution. Laid on the group's own background
+  // they cover their spot whole, so the group is not repainted behind them
+  // each time.
+  for (QLabel* Lamp : {Image7, Image8, Image9, Image10}) {
+    QPixmap Opaque(Lamp->size());
+    GroupBox2->render(&Opaque, QPoint(), QRegion(Lamp->geometry()), QWidget::DrawWindowBackground);
+    QPainter Painter(&Opaque);
+    Painter.drawPixmap(0, 0, Lamp->pixmap());
+    Painter.end();
+    Lamp->setPixmap(Opaque);
+    Lamp->setAttribute(Qt::WA_OpaquePaintEvent);
+  }
 }
 
 void TForm1::BuildTriggerGroup(QWidget* Client) {

@@ -2,16 +2,20 @@
 // interface, the window's reader thread and its report handler.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QGroupBox>
 #include <QLabel>
+#include <QWindow>
 #include <ostream>
 
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
 #include "link/JvHidControllerClass.h"
 #include "tests/support/AnalyserRig.h"
+#include "tests/support/PaintRecorder.h"
 
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
@@ -128,6 +132,23 @@ TEST_F(Reception, LitLampMovesBetweenTheSpotsWithEveryRestitution) {
     EXPECT_EQ(!Form->Image8->isHidden(), !UpperLit[Round]);  // lower, lit
     EXPECT_EQ(!Form->Image10->isHidden(), UpperLit[Round]);  // lower, unlit
   }
+}
+
+TEST_F(Reception, LampsSwapWithoutRepaintingTheirGroup) {
+  Form->show();
+  for (int Turn = 0; Turn < 100 && !Form->windowHandle()->isExposed(); ++Turn) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  ASSERT_TRUE(Form->windowHandle()->isExposed());
+  QCoreApplication::processEvents();
+  TPaintRecorder Group(*Form->GroupBox2);
+  TPaintRecorder UpperLitLamp(*Form->Image9);
+  for (int Round = 0; Round < 2; ++Round) {
+    Restitute(Pattern(Round));
+    QCoreApplication::processEvents();
+  }
+  EXPECT_GT(UpperLitLamp.Paints, 0);
+  EXPECT_EQ(Group.Paints, 0) << "the group box repainted behind its lamps";
 }
 
 struct TStatusCase {
