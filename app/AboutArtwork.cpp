@@ -5,22 +5,13 @@
 #include <QPainterPath>
 
 #include "app/Artwork.h"
+#include "app/ArtworkParts.h"
 
 namespace Artwork {
 namespace {
 
 constexpr int Width = 572;
 constexpr int Height = 516;
-
-QFont TitleFont(int PixelSize, bool Bold, bool Italic = false) {
-  QFont Font;
-  Font.setFamilies(
-      {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
-  Font.setPixelSize(PixelSize);
-  Font.setBold(Bold);
-  Font.setItalic(Italic);
-  return Font;
-}
 
 // Levels of one input along the screen: a few edges, different for each row.
 QPainterPath TraceRow(QRectF Row, int Input) {
@@ -65,27 +56,8 @@ void DrawTraceScreen(QPainter& P, QRectF Screen) {
   }
 }
 
-void DrawAnalyserBox(QPainter& P, QRectF Box) {
-  P.setPen(QPen(Qt::black, 1));
-  QLinearGradient Shade(Box.topLeft(), Box.bottomLeft());
-  Shade.setColorAt(0, QColor(95, 95, 105));
-  Shade.setColorAt(1, QColor(40, 40, 48));
-  P.setBrush(Shade);
-  P.drawRoundedRect(Box, 6, 6);
-  P.setPen(Qt::white);
-  P.setFont(TitleFont(15, true));
-  P.drawText(Box.adjusted(0, 8, 0, 0), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("LA16"));
-  P.setFont(TitleFont(9, false));
-  P.drawText(Box.adjusted(0, 28, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
-             QStringLiteral("16 entrées"));
-  P.setPen(Qt::NoPen);
-  P.setBrush(QColor(0, 220, 0));
-  P.drawEllipse(QPointF(Box.right() - 10, Box.top() + 10), 3, 3);
-  const double Step = (Box.width() - 16) / 15;
-  for (int Pin = 0; Pin < 16; ++Pin) {
-    P.setBrush(Pin < 8 ? QColor(220, 0, 0) : QColor(0, 0, 220));
-    P.drawRect(QRectF(Box.left() + 8 + Step * Pin - 1.5, Box.bottom(), 3, 10));
-  }
+void DrawAnalyserWithCable(QPainter& P, QRectF Box) {
+  DrawAnalyser(P, Box, 10);
   // The USB cable, leaving the picture on the left towards the PC.
   P.setPen(QPen(QColor(40, 40, 40), 4, Qt::SolidLine, Qt::RoundCap));
   P.setBrush(Qt::NoBrush);
@@ -109,16 +81,16 @@ QPixmap AboutPicture() {
 
   // Title band; the link sits at its right end.
   P.setPen(QColor(0, 0, 96));
-  P.setFont(TitleFont(40, true, true));
+  P.setFont(PictureFont(40, true, true));
   P.drawText(QRectF(24, 8, 300, 52), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("la16"));
-  P.setFont(TitleFont(13, false));
+  P.setFont(PictureFont(13, false));
   P.drawText(QRectF(130, 14, 290, 44), Qt::AlignLeft | Qt::AlignVCenter,
              QStringLiteral("Analyseur logique USB\n16 entrées"));
 
   DrawTraceScreen(P, QRectF(24, 72, Width - 48, 262));
 
   // The analyser in the lower left, beside the title lines of the window.
-  DrawAnalyserBox(P, QRectF(34, 384, 104, 52));
+  DrawAnalyserWithCable(P, QRectF(34, 384, 104, 52));
 
   // A thin rule above the notice, and a frame: the window has no border.
   P.setPen(QPen(QColor(150, 160, 185), 1));

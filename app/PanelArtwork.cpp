@@ -6,45 +6,12 @@
 #include <QTimerEvent>
 
 #include "app/Artwork.h"
+#include "app/ArtworkParts.h"
 
 namespace Artwork {
 namespace {
 const QColor Ink(0, 0, 96);
 const QColor Cable(40, 40, 40);
-
-QFont PictureFont(int PixelSize, bool Bold) {
-  QFont Font;
-  Font.setFamilies(
-      {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
-  Font.setPixelSize(PixelSize);
-  Font.setBold(Bold);
-  return Font;
-}
-
-// The analyser: a dark box with its name, a power lamp and 16 probe pins.
-void DrawAnalyser(QPainter& P, QRectF Box) {
-  P.setPen(QPen(Qt::black, 1));
-  QLinearGradient Shade(Box.topLeft(), Box.bottomLeft());
-  Shade.setColorAt(0, QColor(90, 90, 100));
-  Shade.setColorAt(1, QColor(40, 40, 48));
-  P.setBrush(Shade);
-  P.drawRoundedRect(Box, 6, 6);
-  P.setFont(PictureFont(15, true));
-  P.setPen(Qt::white);
-  P.drawText(Box.adjusted(0, 6, 0, -30), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("LA16"));
-  P.setFont(PictureFont(9, false));
-  P.drawText(Box.adjusted(0, 26, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
-             QStringLiteral("16 entrées"));
-  P.setPen(Qt::NoPen);
-  P.setBrush(QColor(0, 220, 0));
-  P.drawEllipse(QPointF(Box.right() - 10, Box.top() + 10), 3, 3);
-  const double Step = (Box.width() - 16) / 15;
-  for (int Pin = 0; Pin < 16; ++Pin) {
-    const double X = Box.left() + 8 + Step * Pin;
-    P.setBrush(Pin < 8 ? QColor(220, 0, 0) : QColor(0, 0, 220));
-    P.drawRect(QRectF(X - 1.5, Box.bottom(), 3, 12));
-  }
-}
 
 // The PC: a monitor on a stand and a tower with two USB ports.
 void DrawComputer(QPainter& P, QRectF Screen, QRectF Tower) {
@@ -83,6 +50,40 @@ void DrawComputer(QPainter& P, QRectF Screen, QRectF Tower) {
 }
 }  // namespace
 
+QFont PictureFont(int PixelSize, bool Bold, bool Italic) {
+  QFont Font;
+  Font.setFamilies(
+      {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+  Font.setPixelSize(PixelSize);
+  Font.setBold(Bold);
+  Font.setItalic(Italic);
+  return Font;
+}
+
+void DrawAnalyser(QPainter& P, QRectF Box, double PinLength) {
+  P.setPen(QPen(Qt::black, 1));
+  QLinearGradient Shade(Box.topLeft(), Box.bottomLeft());
+  Shade.setColorAt(0, QColor(90, 90, 100));
+  Shade.setColorAt(1, QColor(40, 40, 48));
+  P.setBrush(Shade);
+  P.drawRoundedRect(Box, 6, 6);
+  P.setFont(PictureFont(15, true));
+  P.setPen(Qt::white);
+  P.drawText(Box.adjusted(0, 6, 0, -30), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("LA16"));
+  P.setFont(PictureFont(9, false));
+  P.drawText(Box.adjusted(0, 26, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
+             QStringLiteral("16 entrées"));
+  P.setPen(Qt::NoPen);
+  P.setBrush(QColor(0, 220, 0));
+  P.drawEllipse(QPointF(Box.right() - 10, Box.top() + 10), 3, 3);
+  const double Step = (Box.width() - 16) / 15;
+  for (int Pin = 0; Pin < 16; ++Pin) {
+    const double X = Box.left() + 8 + Step * Pin;
+    P.setBrush(Pin < 8 ? QColor(220, 0, 0) : QColor(0, 0, 220));
+    P.drawRect(QRectF(X - 1.5, Box.bottom(), 3, PinLength));
+  }
+}
+
 QPixmap PlugInPicture() {
   QPixmap Pixmap(322, 404);
   QPainter P(&Pixmap);
@@ -95,7 +96,7 @@ QPixmap PlugInPicture() {
 
   DrawComputer(P, QRectF(150, 20, 120, 90), QRectF(280, 40, 34, 110));
   const QRectF Analyser(22, 120, 110, 62);
-  DrawAnalyser(P, Analyser);
+  DrawAnalyser(P, Analyser, 12);
   // The USB cable from the analyser to the tower.
   QPainterPath Wire(QPointF(Analyser.right(), Analyser.center().y()));
   Wire.cubicTo(QPointF(200, 170), QPointF(250, 190), QPointF(286, 120));
