@@ -64,7 +64,7 @@ TForm2::TForm2(TEnvironment& Environment, QWidget* Parent)
   Label2->setCursor(Qt::PointingHandCursor);
   Label2->setAlignment(Qt::AlignCenter);
   Label2->setText(
-      QStringLiteral("Ce logiciel s'utilise librement avec l'analyseur logique USB 16 entrées.\n"
+      QStringLiteral("Logiciel de l'analyseur logique USB 16 entrées, pour Linux.\n"
                      "Il est fourni tel quel, sans aucune garantie."));
 
   const QString HomePage = HomePageUrl(Environment.ProgramFolder());
