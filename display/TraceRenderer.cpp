@@ -29,11 +29,18 @@ void TTraceRenderer::RedrawScreen(const TScreenState& State, QImage& Visible,
 }
 
 void TTraceRenderer::DrawGrid() {
-  // A back buffer still shared with the visible picture is left to it: a
-  // fresh one costs less than the copy that writing into the shared one makes.
-  if (Back.size() != QSize(PictureWidth, PictureHeight) || Back.format() != QImage::Format_RGB32 ||
-      !Back.isDetached()) {
-    Back = QImage(PictureWidth, PictureHeight, QImage::Format_RGB32);
+  // A back buffer still shared with the visible picture is left to it: the
+  // picture it replaced takes its place when nothing else holds it, so a
+  // loop of restitutions goes back and forth between two buffers instead of
+  // copying one, or allocating one, at every restitution.
+  const auto Fits = [](const QImage& Image) {
+    return Image.size() == QSize(PictureWidth, PictureHeight) &&
+           Image.format() == QImage::Format_RGB32 && Image.isDetached();
+  };
+  if (!Fits(Back)) {
+    Back =
+        Fits(Spare) ? std::move(Spare) : QImage(PictureWidth, PictureHeight, QImage::Format_RGB32);
+    Spare = QImage();
   }
   Back.fill(ColourWhite);
   TPixelCanvas Canvas(Back);
@@ -133,9 +140,10 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
   }
 }
 
-void TTraceRenderer::PresentScreen(QImage& Visible) const {
+void TTraceRenderer::PresentScreen(QImage& Visible) {
   // The picture shares the back buffer's pixels: the first write to either
   // side parts them (QImage copies on write), and a restitution that starts
   // with DrawGrid parts them for free. A loop of restitutions copies nothing.
+  Spare = std::move(Visible);
   Visible = Back;
 }

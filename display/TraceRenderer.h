@@ -80,7 +80,7 @@ class TTraceRenderer {
 
   /// Makes Visible a copy of the back buffer, erasing every overlay on it.
   /// The pixels are shared until either side is written.
-  void PresentScreen(QImage& Visible) const;
+  void PresentScreen(QImage& Visible);
 
   /// Where the last DrawClockStamp wrote on the visible picture: the boxes
   /// of its two texts.
@@ -88,6 +88,8 @@ class TTraceRenderer {
 
  private:
   QImage Back;
+  // The picture the last present replaced, for the next DrawGrid to reuse.
+  QImage Spare;
   std::array<bool, 8> Levels{};
   TClockStamp Stamp;
   QRect StampArea;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "PictureTestHelpers.h"
 #include "display/PixelCanvas.h"
@@ -305,6 +306,28 @@ TEST(PresentScreen, LeavesOtherCopiesOfThePictureAlone) {
   Renderer.PresentScreen(Visible);
   EXPECT_EQ(CountPixels(Before, ColourBlack), 0);
   EXPECT_EQ(Visible, Renderer.BackBuffer());
+}
+
+TEST(PresentScreen, ALoopOfRestitutionsGoesBackAndForthBetweenTwoBuffers) {
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  // The high half of a picture's cache key names its pixel store.
+  std::vector<qint64> Buffers;
+  for (int Restitution = 0; Restitution < 4; ++Restitution) {
+    Renderer.RedrawScreen(TScreenState{}, Visible, Noon);
+    Renderer.DrawSample(1, Restitution + 1, 0xFF, false);
+    Buffers.push_back(Renderer.BackBuffer().cacheKey() >> 32);
+    Renderer.PresentScreen(Visible);
+  }
+  EXPECT_NE(Buffers[1], Buffers[0]);
+  EXPECT_EQ(Buffers[2], Buffers[0]);
+  EXPECT_EQ(Buffers[3], Buffers[1]);
+  // Each screen still starts empty: the reused buffer keeps no old trace.
+  TTraceRenderer Reference;
+  QImage Unused = WhitePicture();
+  Reference.RedrawScreen(TScreenState{}, Unused, Noon);
+  Reference.DrawSample(1, 4, 0xFF, false);
+  EXPECT_EQ(Visible, Reference.BackBuffer());
 }
 
 // After a present the two pictures hold the same pixels; whatever is drawn
