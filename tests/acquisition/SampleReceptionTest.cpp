@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QWindow>
 #include <ostream>
@@ -19,7 +19,6 @@
 
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
-using TWindow = std::array<std::uint16_t, SamplesPerWindow>;
 
 // Parameters print as the names of their cases.
 template <typename TCase>
@@ -46,15 +45,6 @@ std::vector<std::uint8_t> Report(const std::array<std::uint8_t, BlockSize>& Bloc
   std::vector<std::uint8_t> Bytes{0};
   Bytes.insert(Bytes.end(), Block.begin(), Block.end());
   return Bytes;
-}
-
-TWindow Held(const TSampleBuffer& Buffer) {
-  TWindow Window{};
-  for (int N = 1; N <= SamplesPerWindow; ++N) {
-    Window[static_cast<std::size_t>(N - 1)] =
-        static_cast<std::uint16_t>(Buffer.Cell(1, N) | Buffer.Cell(2, N) << 8);
-  }
-  return Window;
 }
 
 class Reception : public testing::Test {

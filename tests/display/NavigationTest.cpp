@@ -20,7 +20,6 @@
 
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
-using TWindow = std::array<std::uint16_t, SamplesPerWindow>;
 
 // Parameters print as the names of their cases.
 template <typename TCase>
@@ -248,15 +247,6 @@ TEST_F(WindowEnd, MarkersAreNotRedrawnWhileTheHaltButtonIsUp) {
 }
 
 // ---- With the simulated analyser ------------------------------------------------------
-
-TWindow Held(const TSampleBuffer& Buffer) {
-  TWindow Window{};
-  for (int N = 1; N <= SamplesPerWindow; ++N) {
-    Window[static_cast<std::size_t>(N - 1)] =
-        static_cast<std::uint16_t>(Buffer.Cell(1, N) | Buffer.Cell(2, N) << 8);
-  }
-  return Window;
-}
 
 TWindow WindowAt(const TSampleMemory& Memory, int Offset) {
   TWindow Window{};

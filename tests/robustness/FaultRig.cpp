@@ -106,15 +106,6 @@ TWindow Pattern(int Seed) {
   return Window;
 }
 
-TWindow Held(const TSampleBuffer& Buffer) {
-  TWindow Window{};
-  for (int N = 1; N <= SamplesPerWindow; ++N) {
-    Window[static_cast<std::size_t>(N - 1)] =
-        static_cast<std::uint16_t>(Buffer.Cell(1, N) | Buffer.Cell(2, N) << 8);
-  }
-  return Window;
-}
-
 std::vector<std::pair<int, int>> CellsOf(int Code) {
   std::vector<std::pair<int, int>> Cells;
   int Group = 0;

@@ -21,6 +21,7 @@
 #include "acquisition/SampleBuffer.h"
 #include "app/Form1.h"
 #include "link/JvHidControllerClass.h"
+#include "tests/support/AnalyserRig.h"
 
 namespace Robustness {
 
@@ -93,11 +94,7 @@ std::vector<std::string> FolderEntries(const QString& Folder);
 std::string FileBytes(const QString& Path);
 
 /// 450 samples of both groups, each different from its neighbours.
-using TWindow = std::array<std::uint16_t, SamplesPerWindow>;
 TWindow Pattern(int Seed);
-
-/// The window SampleBuffer holds: inputs 1-8 low byte, 9-16 high byte.
-TWindow Held(const TSampleBuffer& Buffer);
 
 /// Input report (report id 0 first) of block Code of Window, 65 bytes.
 std::vector<std::uint8_t> BlockOf(const TWindow& Window, int Code);

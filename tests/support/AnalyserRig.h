@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/SampleBuffer.h"
 #include "link/SimulatedHidPlatform.h"
 #include "simulator/SimulatedAnalyserDevice.h"
 #include "tests/support/FormHarness.h"
@@ -22,6 +23,19 @@ inline TSimulatedInterfaceOptions AnalyserInterface() {
 
 /// Bytes 0 to 3 of an output report.
 using TReportHead = std::array<std::uint8_t, 4>;
+
+/// A window of 450 samples: inputs 1-8 in the low byte, 9-16 in the high byte.
+using TWindow = std::array<std::uint16_t, SamplesPerWindow>;
+
+/// The window SampleBuffer holds.
+inline TWindow Held(const TSampleBuffer& Buffer) {
+  TWindow Window{};
+  for (int N = 1; N <= SamplesPerWindow; ++N) {
+    Window[static_cast<std::size_t>(N - 1)] =
+        static_cast<std::uint16_t>(Buffer.Cell(1, N) | Buffer.Cell(2, N) << 8);
+  }
+  return Window;
+}
 
 class TAnalyserRig {
  public:
