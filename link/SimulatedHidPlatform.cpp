@@ -347,8 +347,8 @@ std::shared_ptr<TSimulatedHidInterface> TSimulatedHidPlatform::Find(const std::s
   return nullptr;
 }
 
-std::unique_ptr<THidHandle> TSimulatedHidPlatform::OpenMain(const std::string& Path,
-                                                            THidError& Error) {
+std::unique_ptr<THidHandle> TSimulatedHidPlatform::Open(const std::string& Path, bool ForReader,
+                                                        THidError& Error) {
   auto Interface = Find(Path);
   if (!Interface) {
     Error = THidError::FromCode(ENOENT);
@@ -359,28 +359,22 @@ std::unique_ptr<THidHandle> TSimulatedHidPlatform::OpenMain(const std::string& P
     Error = THidError::FromCode(Interface->OpenError);
     return nullptr;
   }
-  const auto Mode = Interface->WriteRefused ? THidAccess::QueryOnly : THidAccess::ReadWrite;
+  const auto Mode = ForReader                 ? THidAccess::ReadOnly
+                    : Interface->WriteRefused ? THidAccess::QueryOnly
+                                              : THidAccess::ReadWrite;
   const auto Generation = Interface->Generation;
   Guard.unlock();
   return std::make_unique<TSimulatedHidHandle>(std::move(Interface), Mode, Generation);
 }
 
+std::unique_ptr<THidHandle> TSimulatedHidPlatform::OpenMain(const std::string& Path,
+                                                            THidError& Error) {
+  return Open(Path, false, Error);
+}
+
 std::unique_ptr<THidHandle> TSimulatedHidPlatform::OpenReader(const std::string& Path,
                                                               THidError& Error) {
-  auto Interface = Find(Path);
-  if (!Interface) {
-    Error = THidError::FromCode(ENOENT);
-    return nullptr;
-  }
-  std::unique_lock Guard(Interface->Lock);
-  if (Interface->OpenError != 0) {
-    Error = THidError::FromCode(Interface->OpenError);
-    return nullptr;
-  }
-  const auto Generation = Interface->Generation;
-  Guard.unlock();
-  return std::make_unique<TSimulatedHidHandle>(std::move(Interface), THidAccess::ReadOnly,
-                                               Generation);
+  return Open(Path, true, Error);
 }
 
 void TSimulatedHidPlatform::Notify() {

@@ -127,6 +127,9 @@ class TSimulatedHidPlatform : public THidPlatform {
 
  private:
   std::shared_ptr<TSimulatedHidInterface> Find(const std::string& Path);
+  // The main handle (read and write, or query only when writing is refused)
+  // or the reader's (read only).
+  std::unique_ptr<THidHandle> Open(const std::string& Path, bool ForReader, THidError& Error);
   void Notify();
 
   std::mutex Lock;
