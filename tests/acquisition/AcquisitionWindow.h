@@ -18,17 +18,11 @@
 
 #include "display/PictureBox.h"
 #include "tests/support/AnalyserRig.h"
+#include "tests/support/CaseNames.h"
 
 namespace AcquisitionTest {
 
-// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 template <typename TCase>
 std::string CaseName(const testing::TestParamInfo<TCase>& Info) {

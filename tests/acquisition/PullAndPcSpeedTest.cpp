@@ -11,16 +11,10 @@
 #include "app/Settings.h"
 #include "display/PictureBox.h"
 #include "tests/support/AnalyserRig.h"
+#include "tests/support/CaseNames.h"
 
 namespace {
-// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 TSettings OnDisk(const TAnalyserRig& Rig) {
   return ParseSettings(Rig.Harness.SettingsFileBytes());

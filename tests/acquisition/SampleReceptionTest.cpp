@@ -15,19 +15,13 @@
 #include "display/PictureBox.h"
 #include "link/JvHidControllerClass.h"
 #include "tests/support/AnalyserRig.h"
+#include "tests/support/CaseNames.h"
 #include "tests/support/PaintRecorder.h"
 
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
 
-// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 const QString Finished = QStringLiteral("Restitution des données terminée.");
 

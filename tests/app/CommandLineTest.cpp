@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "tests/support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -6,14 +7,7 @@
 #include <vector>
 
 namespace {
-// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 struct TCommandLineCase {
   const char* Name;

@@ -13,9 +13,11 @@
 
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
+#include "tests/support/CaseNames.h"
 #include "tests/support/FormHarness.h"
 
 namespace {
+using CaseNames::PrintTo;
 class Layout : public testing::Test {
  protected:
   static void SetUpTestSuite() {

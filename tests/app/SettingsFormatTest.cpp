@@ -1,4 +1,5 @@
 #include "app/SettingsFormat.h"
+#include "tests/support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <vector>
 
 namespace {
+using CaseNames::PrintTo;
 // The first lines a parse gives, then a check that every later line is empty.
 void ExpectLines(const TSettings& Settings, const std::vector<std::string>& First) {
   for (int N = 1; N <= SettingsLineCount; ++N) {

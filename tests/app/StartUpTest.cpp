@@ -14,9 +14,11 @@
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
+#include "tests/support/CaseNames.h"
 #include "tests/support/FormHarness.h"
 
 namespace {
+using CaseNames::PrintTo;
 using TBoxKind = TFakeEnvironment::TBoxKind;
 
 std::string EmptyLines(int Count) {

@@ -1,8 +1,10 @@
 #include "display/ClockStamp.h"
+#include "tests/support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+using CaseNames::PrintTo;
 
 struct TClockCase {
   const char* Name;

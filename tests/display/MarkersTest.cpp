@@ -18,19 +18,13 @@
 #include "display/PictureBox.h"
 #include "display/PixelCanvas.h"
 #include "display/SnapshotFile.h"
+#include "tests/support/CaseNames.h"
 #include "tests/support/FormHarness.h"
 
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
 
-// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 // Group 1 counts the samples, group 2 counts down; sample 1 of inputs 9-16
 // is 0 and sample 450 is 255.

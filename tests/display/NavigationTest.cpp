@@ -17,18 +17,12 @@
 #include "display/Measurement.h"
 #include "display/PictureBox.h"
 #include "tests/support/AnalyserRig.h"
+#include "tests/support/CaseNames.h"
 
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
 
-// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 const QString LimitReached = QStringLiteral("Position limite atteinte...");
 const QString StartReached = QStringLiteral("Position de départ atteinte...");

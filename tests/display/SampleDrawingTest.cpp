@@ -4,8 +4,10 @@
 
 #include "PictureTestHelpers.h"
 #include "display/TraceRenderer.h"
+#include "tests/support/CaseNames.h"
 
 namespace {
+using CaseNames::PrintTo;
 
 constexpr unsigned Red = 0xFF0000;
 constexpr unsigned Blue = 0x0000FF;

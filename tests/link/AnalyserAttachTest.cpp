@@ -13,19 +13,13 @@
 #include "app/StatusBar.h"
 #include "link/JvHidControllerClass.h"
 #include "tests/support/AnalyserRig.h"
+#include "tests/support/CaseNames.h"
 
 namespace {
 using TBoxKind = TFakeEnvironment::TBoxKind;
 using THeads = std::vector<TReportHead>;
 
-// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 const QString Connected = QStringLiteral("Analyseur logique USB connecté et opérationnel...");
 const QString Disconnected = QStringLiteral("Analyseur logique USB déconnecté");

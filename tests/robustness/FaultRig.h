@@ -22,17 +22,11 @@
 #include "app/Form1.h"
 #include "link/JvHidControllerClass.h"
 #include "tests/support/AnalyserRig.h"
+#include "tests/support/CaseNames.h"
 
 namespace Robustness {
 
-/// Parameters print as the names of their cases.
-template <typename TCase>
-requires requires(const TCase& Case) {
-  Case.Name;
-}
-void PrintTo(const TCase& Case, std::ostream* Out) {
-  *Out << Case.Name;
-}
+using CaseNames::PrintTo;
 
 template <typename TInfo>
 std::string CaseName(const TInfo& Info) {
