@@ -34,8 +34,8 @@ void Check(bool Condition, const char* What) {
 }
 
 // One window for the whole run: starting one costs far more than a report.
-struct TWindow {
-  TWindow() {
+struct TFuzzedWindow {
+  TFuzzedWindow() {
     Rig.Start("100", "");
     Analyser = Rig.Plug(AnalyserInterface());
     Check(Rig.Form->AnalyserDevice != nullptr && Rig.Form->AnalyserDevice->OnReport() != nullptr,
@@ -45,7 +45,7 @@ struct TWindow {
   std::shared_ptr<TSimulatedHidInterface> Analyser;
 };
 
-TWindow* Window = nullptr;
+TFuzzedWindow* Window = nullptr;
 
 void CheckLamps(const TForm1& Form) {
   const bool UpperLit = Form.State.RestitutionCount % 2 != 0;
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerInitialize(int* Argc, char*** Argv) {
     qputenv("TMPDIR", "/dev/shm");
   }
   static TApplication Application(*Argc, *Argv);
-  static TWindow Started;
+  static TFuzzedWindow Started;
   Window = &Started;
   return 0;
 }
