@@ -49,11 +49,7 @@ class Reception : public testing::Test {
     Rig.CountReports();
   }
 
-  void Restitute(const TWindow& Window) {
-    for (const auto& Block : BuildRestitution(Window)) {
-      Rig.Deliver(*Analyser, Report(Block));
-    }
-  }
+  void Restitute(const TWindow& Window) { Rig.DeliverRestitution(*Analyser, Window); }
 
   QImage Visible() const { return std::as_const(*Form->Image2).Picture(); }
   QImage Back() const { return Form->Renderer.BackBuffer(); }

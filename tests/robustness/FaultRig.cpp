@@ -107,21 +107,16 @@ TWindow Pattern(int Seed) {
 }
 
 std::vector<std::pair<int, int>> CellsOf(int Code) {
+  // Where each code's samples go is the block placement's, tested on its own;
+  // these suites check what happens around it.
   std::vector<std::pair<int, int>> Cells;
-  int Group = 0;
-  int Part = 0;
-  if (Code >= 1 && Code <= 8) {
-    Group = 1;
-    Part = Code;
-  } else if (Code >= 11 && Code <= 18) {
-    Group = 2;
-    Part = Code - 10;
-  } else {
+  if (Code < 0 || Code > 0xFF) {
     return Cells;
   }
-  const int Count = Part == 8 ? 9 : 63;
-  for (int I = 1; I <= Count; ++I) {
-    Cells.emplace_back(Group, 63 * (Part - 1) + I);
+  if (const auto Place = PlaceBlock(static_cast<std::uint8_t>(Code))) {
+    for (int I = 0; I < Place->Count; ++I) {
+      Cells.emplace_back(Place->Group, Place->FirstCell + I);
+    }
   }
   return Cells;
 }

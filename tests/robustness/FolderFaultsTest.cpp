@@ -203,55 +203,44 @@ const auto PictureCases = testing::Values(
     TPictureCase{"SingleAcquisition", true, [](TForm1& F) { F.SpeedButton25->click(); },
                  cmdSingle});
 
-class ReadOnlyFolderPictures : public RunningWindow,
-                               public testing::WithParamInterface<TPictureCase> {};
+class PictureFaults : public RunningWindow, public testing::WithParamInterface<TPictureCase> {
+ protected:
+  // The case's action with the fault TFault(Argument) in place: one message,
+  // the old snapshot whole and nothing beside it, and the action otherwise
+  // carried out.
+  template <typename TFault, typename TArgument>
+  void ActUnder(TArgument Argument) {
+    const TPictureCase& Case = GetParam();
+    Halt();
+    if (!Case.Halted) {
+      Form->SpeedButton24->click();
+    }
+    const std::string Old = FileBytes(Snapshot());
+    const auto Entries = FolderEntries(Folder());
+    {
+      TFault Fault(Argument);
+      Case.Act(*Form);
+      Settle();  // the restitution the action brings, if any
+    }
+    ExpectOneError("1.bmp");
+    EXPECT_EQ(FileBytes(Snapshot()), Old);
+    EXPECT_EQ(FolderEntries(Folder()), Entries);
+    if (Case.Command != 0) {
+      EXPECT_EQ(TAnalyserRig::Heads(Device->HidInterface()).back()[1], Case.Command);
+    }
+    EXPECT_EQ(Form->State.AcquisitionStopped, 1);
+  }
+};
 
-TEST_P(ReadOnlyFolderPictures, OneMessageForTheActionAndTheOldSnapshotWhole) {
-  const TPictureCase& Case = GetParam();
-  Halt();
-  if (!Case.Halted) {
-    Form->SpeedButton24->click();
-  }
-  const std::string Old = FileBytes(Snapshot());
-  const auto Entries = FolderEntries(Folder());
-  {
-    TReadOnlyFolder ReadOnly(Folder());
-    Case.Act(*Form);
-    Settle();  // the restitution the action brings, if any
-  }
-  ExpectOneError("1.bmp");
-  EXPECT_EQ(FileBytes(Snapshot()), Old);
-  EXPECT_EQ(FolderEntries(Folder()), Entries);
-  if (Case.Command != 0) {
-    EXPECT_EQ(TAnalyserRig::Heads(Device->HidInterface()).back()[1], Case.Command);
-  }
-  EXPECT_EQ(Form->State.AcquisitionStopped, 1);
+TEST_P(PictureFaults, ReadOnlyFolderGivesOneMessageAndLeavesTheOldSnapshotWhole) {
+  ActUnder<TReadOnlyFolder>(Folder());
 }
 
-INSTANTIATE_TEST_SUITE_P(Pictures, ReadOnlyFolderPictures, PictureCases,
-                         CaseName<testing::TestParamInfo<TPictureCase>>);
-
-class FullDiskPictures : public RunningWindow, public testing::WithParamInterface<TPictureCase> {};
-
-TEST_P(FullDiskPictures, OneMessageForTheActionAndTheOldSnapshotWhole) {
-  const TPictureCase& Case = GetParam();
-  Halt();
-  if (!Case.Halted) {
-    Form->SpeedButton24->click();
-  }
-  const std::string Old = FileBytes(Snapshot());
-  const auto Entries = FolderEntries(Folder());
-  {
-    TFileSizeLimit Full(64 * 1024);  // a whole snapshot needs 1.4 MB
-    Case.Act(*Form);
-    Settle();
-  }
-  ExpectOneError("1.bmp");
-  EXPECT_EQ(FileBytes(Snapshot()), Old);
-  EXPECT_EQ(FolderEntries(Folder()), Entries);
+TEST_P(PictureFaults, FullDiskGivesOneMessageAndLeavesTheOldSnapshotWhole) {
+  ActUnder<TFileSizeLimit>(rlim_t{64 * 1024});  // a whole snapshot needs 1.4 MB
 }
 
-INSTANTIATE_TEST_SUITE_P(Pictures, FullDiskPictures, PictureCases,
+INSTANTIATE_TEST_SUITE_P(Pictures, PictureFaults, PictureCases,
                          CaseName<testing::TestParamInfo<TPictureCase>>);
 
 TEST_F(RunningWindow, FullDiskWhenSavingATraceLeavesNoFileAndSaysWhy) {

@@ -27,11 +27,7 @@ class ReportFaults : public testing::Test {
     Rig.CountReports();
   }
 
-  void Restitute(const TWindow& Window) {
-    for (int Code : {20, 1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16, 17, 18, 21}) {
-      Rig.Deliver(*Analyser, BlockOf(Window, Code));
-    }
-  }
+  void Restitute(const TWindow& Window) { Rig.DeliverRestitution(*Analyser, Window); }
 
   TAnalyserRig Rig;
   TForm1* Form = nullptr;

@@ -85,6 +85,14 @@ void TAnalyserRig::Deliver(TSimulatedHidInterface& Interface,
   }
 }
 
+void TAnalyserRig::DeliverRestitution(TSimulatedHidInterface& Interface, const TWindow& Window) {
+  for (const auto& Block : BuildRestitution(Window)) {
+    std::vector<std::uint8_t> Report{0};
+    Report.insert(Report.end(), Block.begin(), Block.end());
+    Deliver(Interface, Report);
+  }
+}
+
 bool TAnalyserRig::RunUntil(const std::function<bool()>& Done, std::chrono::milliseconds Timeout) {
   const auto Deadline = std::chrono::steady_clock::now() + Timeout;
   while (!Done() && std::chrono::steady_clock::now() < Deadline) {

@@ -54,6 +54,9 @@ class TAnalyserRig {
   /// Queues one input report (report id first) and waits until the window's
   /// report handler has run for it.
   void Deliver(TSimulatedHidInterface& Interface, const std::vector<std::uint8_t>& Report);
+  /// Delivers the 18 reports of a whole restitution of Window, in the
+  /// analyser's order.
+  void DeliverRestitution(TSimulatedHidInterface& Interface, const TWindow& Window);
   /// Wraps the held analyser's report handler so that Deliver can tell when
   /// a report was handled, and After (if set) runs after each one.
   void CountReports(std::function<void()> After = {});
