@@ -122,13 +122,17 @@ TEST(SimulatedSignals, I2cWritesThreeAcknowledgedBytesBetweenStartAndStop) {
     for (const std::size_t Ack : {8, 17, 26}) {
       EXPECT_EQ(Bus.Bits[Ack], 0) << "acknowledge " << Ack;
     }
+    const auto Bytes = Signals.I2cTransactionBytes(N);
+    for (std::size_t I = 0; I < Bytes.size(); ++I) {
+      EXPECT_EQ(Byte(Bus.Bits, 9 * I), Bytes[I]) << "transaction " << N << ", byte " << I;
+    }
   }
 }
 
 TEST(SimulatedSignals, SpiShiftsFourBytesWhileSelected) {
   const TSignalGenerator Signals(7);
   const std::int64_t N = 0x1234;
-  const TSimTime Start = N * SpiTransferPeriod;
+  const TSimTime Start = N * SpiTransferPeriod + SpiTransferDelay;
   EXPECT_TRUE(Level(Signals, Start - Fine, InputSpiCs));
   EXPECT_FALSE(Level(Signals, Start, InputSpiCs));
   const TBusCapture Bus =
@@ -139,11 +143,60 @@ TEST(SimulatedSignals, SpiShiftsFourBytesWhileSelected) {
   EXPECT_EQ(Byte(Bus.Bits, 8), 0x12);
   EXPECT_EQ(Byte(Bus.Bits, 16), 0x34);
   EXPECT_EQ(Byte(Bus.Bits, 24), Signals.SpiData(N));
+  const auto Bytes = Signals.SpiTransferBytes(N);
+  for (std::size_t I = 0; I < Bytes.size(); ++I) {
+    EXPECT_EQ(Byte(Bus.Bits, 8 * I), Bytes[I]) << "byte " << I;
+  }
   EXPECT_TRUE(Level(Signals, Start + 40 * SimTicksPerMicrosecond, InputSpiCs));
   // No clock while deselected.
   EXPECT_TRUE(CaptureBus(Signals, Start + 40 * SimTicksPerMicrosecond,
                          Start + 200 * SimTicksPerMicrosecond, InputSpiSck, InputSpiMosi)
                   .Bits.empty());
+}
+
+// A capture from the start of a period (simulated time 0, the external
+// pulse) must show each bus idle for a while before its burst, or a decoder
+// misses the first start bit or start condition.
+TEST(SimulatedSignals, EveryBurstFollowsAnIdleLineFromTheStartOfItsPeriod) {
+  const TSignalGenerator Signals(3);
+  // The first instant from From on where Idle no longer holds.
+  const auto IdleUntil = [&](TSimTime From, auto Idle) {
+    TSimTime T = From;
+    while (Idle(T) && T < From + SimTicksPerMillisecond) {
+      T += Fine;
+    }
+    return T;
+  };
+  for (const std::int64_t N : {0, 1, 5, 2000}) {
+    const TSimTime Uart = N * UartMessagePeriod;
+    const TSimTime StartBit =
+        IdleUntil(Uart, [&](TSimTime T) { return Level(Signals, T, InputUart); });
+    EXPECT_GE(StartBit - Uart, UartBitTicks) << "message " << N;
+    const std::string Text = TSignalGenerator::UartMessage(N);
+    const TSimTime Frames = static_cast<TSimTime>(Text.size()) * 10 * UartBitTicks;
+    EXPECT_EQ(DecodeUart(Signals, Uart, StartBit + Frames), Text);
+
+    const TSimTime I2c = N * I2cTransactionPeriod;
+    const TSimTime Start = IdleUntil(I2c, [&](TSimTime T) {
+      return Level(Signals, T, InputI2cScl) && Level(Signals, T, InputI2cSda);
+    });
+    EXPECT_GE(Start - I2c, 10 * SimTicksPerMicrosecond) << "transaction " << N;
+    EXPECT_TRUE(Level(Signals, Start, InputI2cScl)) << "a start condition, SDA falling first";
+    const TBusCapture Bus =
+        CaptureBus(Signals, I2c, I2c + 500 * SimTicksPerMicrosecond, InputI2cScl, InputI2cSda);
+    EXPECT_EQ(Bus.Starts, 1);
+    EXPECT_EQ(Bus.Bits.size(), 27U);
+
+    const TSimTime Spi = N * SpiTransferPeriod;
+    const TSimTime Select = IdleUntil(Spi, [&](TSimTime T) {
+      return Level(Signals, T, InputSpiCs) && !Level(Signals, T, InputSpiSck);
+    });
+    EXPECT_GE(Select - Spi, 2 * SimTicksPerMicrosecond) << "transfer " << N;
+    EXPECT_FALSE(Level(Signals, Select, InputSpiSck)) << "selected before the first clock";
+    EXPECT_EQ(CaptureBus(Signals, Spi, Spi + 40 * SimTicksPerMicrosecond, InputSpiSck, InputSpiMosi)
+                  .Bits.size(),
+              32U);
+  }
 }
 
 TEST(SimulatedSignals, PwmDutySweepsBetweenTenAndNinetyPercent) {
