@@ -159,43 +159,28 @@ TEST(SimulatedSignals, SpiShiftsFourBytesWhileSelected) {
 // misses the first start bit or start condition.
 TEST(SimulatedSignals, EveryBurstFollowsAnIdleLineFromTheStartOfItsPeriod) {
   const TSignalGenerator Signals(3);
-  // The first instant from From on where Idle no longer holds.
-  const auto IdleUntil = [&](TSimTime From, auto Idle) {
+  // How long from From on Idle holds.
+  const auto IdleFor = [](TSimTime From, auto Idle) {
     TSimTime T = From;
     while (Idle(T) && T < From + SimTicksPerMillisecond) {
       T += Fine;
     }
-    return T;
+    return T - From;
   };
   for (const std::int64_t N : {0, 1, 5, 2000}) {
-    const TSimTime Uart = N * UartMessagePeriod;
-    const TSimTime StartBit =
-        IdleUntil(Uart, [&](TSimTime T) { return Level(Signals, T, InputUart); });
-    EXPECT_GE(StartBit - Uart, UartBitTicks) << "message " << N;
-    const std::string Text = TSignalGenerator::UartMessage(N);
-    const TSimTime Frames = static_cast<TSimTime>(Text.size()) * 10 * UartBitTicks;
-    EXPECT_EQ(DecodeUart(Signals, Uart, StartBit + Frames), Text);
-
-    const TSimTime I2c = N * I2cTransactionPeriod;
-    const TSimTime Start = IdleUntil(I2c, [&](TSimTime T) {
-      return Level(Signals, T, InputI2cScl) && Level(Signals, T, InputI2cSda);
-    });
-    EXPECT_GE(Start - I2c, 10 * SimTicksPerMicrosecond) << "transaction " << N;
-    EXPECT_TRUE(Level(Signals, Start, InputI2cScl)) << "a start condition, SDA falling first";
-    const TBusCapture Bus =
-        CaptureBus(Signals, I2c, I2c + 500 * SimTicksPerMicrosecond, InputI2cScl, InputI2cSda);
-    EXPECT_EQ(Bus.Starts, 1);
-    EXPECT_EQ(Bus.Bits.size(), 27U);
-
-    const TSimTime Spi = N * SpiTransferPeriod;
-    const TSimTime Select = IdleUntil(Spi, [&](TSimTime T) {
-      return Level(Signals, T, InputSpiCs) && !Level(Signals, T, InputSpiSck);
-    });
-    EXPECT_GE(Select - Spi, 2 * SimTicksPerMicrosecond) << "transfer " << N;
-    EXPECT_FALSE(Level(Signals, Select, InputSpiSck)) << "selected before the first clock";
-    EXPECT_EQ(CaptureBus(Signals, Spi, Spi + 40 * SimTicksPerMicrosecond, InputSpiSck, InputSpiMosi)
-                  .Bits.size(),
-              32U);
+    EXPECT_GE(
+        IdleFor(N * UartMessagePeriod, [&](TSimTime T) { return Level(Signals, T, InputUart); }),
+        UartBitTicks);
+    EXPECT_GE(IdleFor(N * I2cTransactionPeriod,
+                      [&](TSimTime T) {
+                        return Level(Signals, T, InputI2cScl) && Level(Signals, T, InputI2cSda);
+                      }),
+              10 * SimTicksPerMicrosecond);
+    EXPECT_GE(IdleFor(N * SpiTransferPeriod,
+                      [&](TSimTime T) {
+                        return Level(Signals, T, InputSpiCs) && !Level(Signals, T, InputSpiSck);
+                      }),
+              2 * SimTicksPerMicrosecond);
   }
 }
 

@@ -15,7 +15,6 @@
 #include "link/PollMainThreadLoop.h"
 #include "tests/tools/CaptureTestSupport.h"
 #include "tests/tools/ExportReaders.h"
-#include "tests/tools/SigrokReaders.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureSession.h"
 #include "tools/SampleExport.h"
@@ -187,8 +186,10 @@ TEST_F(CaptureTool, FullDeviceIsAWriteError) {
     GTEST_SKIP() << "no /dev/full";
   }
   PlugAnalyser();
-  EXPECT_EQ(Run({"--format", "vcd", "-o", "/dev/full"}), CaptureWriteError);
-  EXPECT_EQ(Err.str(), "la16-capture: " + WriteFailure("/dev/full").Message + "\n");
+  for (const char* Format : {"vcd", "sr"}) {
+    EXPECT_EQ(Run({"--format", Format, "-o", "/dev/full"}), CaptureWriteError) << Format;
+    EXPECT_EQ(Err.str(), "la16-capture: " + WriteFailure("/dev/full").Message + "\n");
+  }
 }
 
 TEST_F(CaptureTool, CsvFileHoldsTheWholeMemory) {
@@ -221,33 +222,6 @@ TEST_F(CaptureTool, WindowGoesToStandardOutputWithItsMemoryIndices) {
     ASSERT_EQ(Rows[I].Index, static_cast<long long>(1200 + I));
     ASSERT_EQ(Rows[I].Sample, Memory[1200 + I]);
   }
-}
-
-TEST_F(CaptureTool, SigrokSessionGoesToItsFileOrToStandardOutput) {
-  TSimulatedAnalyserDevice& Device = PlugAnalyser();
-  const fs::path File = Dir / "bus.sr";
-  std::ofstream(File) << "earlier capture";
-  ASSERT_EQ(Run({"--time-base", "2ms", "--window", "1200", "-o", File.string()}), CaptureSucceeded)
-      << Err.str();
-  EXPECT_EQ(LeftInDir(), std::vector<std::string>{"bus.sr"});
-  const std::vector<TSample> Memory = ToVector(Device.Analyser()->Memory());
-  const auto Window = sigroktest::ZipEntries(ReadFile(File));
-  ASSERT_TRUE(Window.has_value());
-  EXPECT_EQ(sigroktest::Words(Window->at("logic-1-1")),
-            std::vector<TSample>(Memory.begin() + 1200, Memory.begin() + 1650));
-  const std::string& Metadata = Window->at("metadata");
-  EXPECT_EQ(sigroktest::IniValue(Metadata, "device 1", "samplerate"), "15 kHz");
-  EXPECT_EQ(sigroktest::IniValue(Metadata, "la16", "time base"), "2ms");
-  EXPECT_EQ(sigroktest::IniValue(Metadata, "la16", "first memory index"), "1200");
-  EXPECT_EQ(sigroktest::IniValue(Metadata, "la16", "writer").value_or("").rfind("la16-capture ", 0),
-            0U);
-
-  // A pipe cannot seek, and need not: the archive is built before it is written.
-  ASSERT_EQ(Run({"--format", "sr"}), CaptureSucceeded) << Err.str();
-  const auto Whole = sigroktest::ZipEntries(Out.str());
-  ASSERT_TRUE(Whole.has_value());
-  EXPECT_EQ(sigroktest::Words(Whole->at("logic-1-1")), ToVector(Device.Analyser()->Memory()));
-  EXPECT_EQ(sigroktest::IniValue(Whole->at("metadata"), "la16", "samples"), "2047");
 }
 
 TEST_F(CaptureTool, ProgressOnATerminal) {
