@@ -122,10 +122,6 @@ TEST(SimulatedSignals, I2cWritesThreeAcknowledgedBytesBetweenStartAndStop) {
     for (const std::size_t Ack : {8, 17, 26}) {
       EXPECT_EQ(Bus.Bits[Ack], 0) << "acknowledge " << Ack;
     }
-    const auto Bytes = Signals.I2cTransactionBytes(N);
-    for (std::size_t I = 0; I < Bytes.size(); ++I) {
-      EXPECT_EQ(Byte(Bus.Bits, 9 * I), Bytes[I]) << "transaction " << N << ", byte " << I;
-    }
   }
 }
 
@@ -143,10 +139,6 @@ TEST(SimulatedSignals, SpiShiftsFourBytesWhileSelected) {
   EXPECT_EQ(Byte(Bus.Bits, 8), 0x12);
   EXPECT_EQ(Byte(Bus.Bits, 16), 0x34);
   EXPECT_EQ(Byte(Bus.Bits, 24), Signals.SpiData(N));
-  const auto Bytes = Signals.SpiTransferBytes(N);
-  for (std::size_t I = 0; I < Bytes.size(); ++I) {
-    EXPECT_EQ(Byte(Bus.Bits, 8 * I), Bytes[I]) << "byte " << I;
-  }
   EXPECT_TRUE(Level(Signals, Start + 40 * SimTicksPerMicrosecond, InputSpiCs));
   // No clock while deselected.
   EXPECT_TRUE(CaptureBus(Signals, Start + 40 * SimTicksPerMicrosecond,

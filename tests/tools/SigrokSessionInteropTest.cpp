@@ -128,25 +128,18 @@ TEST_P(SigrokSession, SigrokReadsTheSamplesAndDecodesTheBuses) {
     EXPECT_EQ(std::string(Read.begin(), Read.end()), Sent.substr(0, Read.size()));
   }
   if (Case.I2c) {
-    std::vector<int> Sent;
+    // The decoder names the 7-bit address, which goes with the write bit.
+    std::vector<int> Addresses;
+    std::vector<int> Data;
     for (std::int64_t N = 0; N * I2cTransactionPeriod < Span; ++N) {
       const auto Bytes = Signals.I2cTransactionBytes(N);
-      Sent.insert(Sent.end(), Bytes.begin(), Bytes.end());
+      Addresses.push_back(Bytes[0] >> 1);
+      Data.insert(Data.end(), Bytes.begin() + 1, Bytes.end());
     }
     const std::string Text =
         Shell("sigrok-cli -i capture.sr -P i2c:scl=in10:sda=in11 -A i2c=address-write:data-write");
-    // The decoder names the 7-bit address, sent with the write bit after it.
-    std::vector<int> Read;
-    for (const int Address : BytesAfter(Text, "i2c-1: Address write: ")) {
-      Read.push_back(Address << 1);
-    }
-    const std::vector<int> Data = BytesAfter(Text, "i2c-1: Data write: ");
-    ASSERT_EQ(Read.size() * 2, Data.size()) << Text;
-    for (std::size_t I = Read.size(); I-- > 0;) {
-      Read.insert(Read.begin() + static_cast<std::ptrdiff_t>(I) + 1, Data.begin() + 2 * I,
-                  Data.begin() + 2 * I + 2);
-    }
-    EXPECT_EQ(Read, Sent) << Text;
+    EXPECT_EQ(BytesAfter(Text, "i2c-1: Address write: "), Addresses) << Text;
+    EXPECT_EQ(BytesAfter(Text, "i2c-1: Data write: "), Data) << Text;
   }
   if (Case.Spi) {
     std::vector<int> Sent;
