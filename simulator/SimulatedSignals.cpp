@@ -108,6 +108,16 @@ std::uint8_t TSignalGenerator::SpiData(std::int64_t N) const {
   return Mix(N, 0x5B1);
 }
 
+std::array<std::uint8_t, I2cBytes> TSignalGenerator::I2cTransactionBytes(std::int64_t N) const {
+  return {static_cast<std::uint8_t>(I2cTargetAddress << 1), static_cast<std::uint8_t>(N),
+          I2cData(N)};
+}
+
+std::array<std::uint8_t, SpiBytes> TSignalGenerator::SpiTransferBytes(std::int64_t N) const {
+  return {SpiCommandByte, static_cast<std::uint8_t>(N >> 8), static_cast<std::uint8_t>(N),
+          SpiData(N)};
+}
+
 int TSignalGenerator::PwmDutyPercent(std::int64_t N) {
   const std::int64_t K = FloorMod(N, 160);
   return 10 + static_cast<int>(K <= 80 ? K : 160 - K);
@@ -127,8 +137,9 @@ TSimTime TSignalGenerator::NextExternalEdge(TSimTime T, bool High) {
 }
 
 std::uint16_t TSignalGenerator::Uart(TSimTime T) const {
-  const std::int64_t N = FloorDiv(T, UartMessagePeriod);
-  const std::int64_t Bit = FloorMod(T, UartMessagePeriod) / UartBitTicks;
+  // Before the delay the previous period's message is long over: idle.
+  const std::int64_t N = FloorDiv(T - UartMessageDelay, UartMessagePeriod);
+  const std::int64_t Bit = FloorMod(T - UartMessageDelay, UartMessagePeriod) / UartBitTicks;
   const int Char = Bit / UartBitsPerFrame < UartMessageLength
                        ? UartChar(N, static_cast<int>(Bit / UartBitsPerFrame))
                        : -1;
@@ -146,17 +157,17 @@ std::uint16_t TSignalGenerator::Uart(TSimTime T) const {
 }
 
 std::uint16_t TSignalGenerator::I2c(TSimTime T) const {
-  const std::int64_t N = FloorDiv(T, I2cTransactionPeriod);
-  const std::int64_t Quarter = FloorMod(T, I2cTransactionPeriod) / I2cQuarterBitTicks;
-  const std::uint8_t Bytes[I2cBytes] = {static_cast<std::uint8_t>(I2cTargetAddress << 1),
-                                        static_cast<std::uint8_t>(N), I2cData(N)};
+  const std::int64_t N = FloorDiv(T - I2cTransactionDelay, I2cTransactionPeriod);
+  const std::int64_t Quarter =
+      FloorMod(T - I2cTransactionDelay, I2cTransactionPeriod) / I2cQuarterBitTicks;
+  const std::array<std::uint8_t, I2cBytes> Bytes = I2cTransactionBytes(N);
   // Level of SDA during bit I; the target pulls SDA low to acknowledge.
   auto BitLevel = [&](std::int64_t I) {
     const std::int64_t Position = I % I2cBitsPerByte;
     if (Position == I2cBitsPerByte - 1) {
       return false;
     }
-    return ((Bytes[I / I2cBitsPerByte] >> (7 - Position)) & 1) != 0;
+    return ((Bytes[static_cast<std::size_t>(I / I2cBitsPerByte)] >> (7 - Position)) & 1) != 0;
   };
   bool Scl = true;
   bool Sda = true;
@@ -178,18 +189,18 @@ std::uint16_t TSignalGenerator::I2c(TSimTime T) const {
 }
 
 std::uint16_t TSignalGenerator::Spi(TSimTime T) const {
-  const std::int64_t N = FloorDiv(T, SpiTransferPeriod);
-  const std::int64_t Slot = FloorMod(T, SpiTransferPeriod) / SpiHalfBitTicks;
+  const std::int64_t N = FloorDiv(T - SpiTransferDelay, SpiTransferPeriod);
+  const std::int64_t Slot = FloorMod(T - SpiTransferDelay, SpiTransferPeriod) / SpiHalfBitTicks;
   if (Slot > 2 * SpiBits + 1) {
     return InputSpiCs;  // deselected
   }
   if (Slot == 0 || Slot == 2 * SpiBits + 1) {
     return 0;  // selected, clock idle, before the first and after the last bit
   }
-  const std::uint8_t Bytes[SpiBytes] = {SpiCommandByte, static_cast<std::uint8_t>(N >> 8),
-                                        static_cast<std::uint8_t>(N), SpiData(N)};
+  const std::array<std::uint8_t, SpiBytes> Bytes = SpiTransferBytes(N);
   const std::int64_t Bit = (Slot - 1) / 2;
-  const bool Mosi = ((Bytes[Bit / 8] >> (7 - Bit % 8)) & 1) != 0;  // MSB first
+  const bool Mosi =
+      ((Bytes[static_cast<std::size_t>(Bit / 8)] >> (7 - Bit % 8)) & 1) != 0;  // MSB first
   const bool Sck = (Slot - 1) % 2 == 1;  // data set while low, sampled on the rising edge
   return static_cast<std::uint16_t>((Sck ? InputSpiSck : 0) | (Mosi ? InputSpiMosi : 0));
 }

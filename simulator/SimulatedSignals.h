@@ -3,6 +3,7 @@
 // the same signals. Qt-free.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -29,6 +30,15 @@ inline constexpr TSimTime I2cTransactionPeriod = 20 * SimTicksPerMillisecond;
 inline constexpr TSimTime SpiHalfBitTicks = SimTicksPerMicrosecond / 2;  ///< 1 MHz
 inline constexpr TSimTime SpiTransferPeriod = 5 * SimTicksPerMillisecond;
 inline constexpr TSimTime PwmPeriod = SimTicksPerMillisecond;  ///< 1 kHz
+
+/// Each bus burst starts this long after the start of its period, with its
+/// line idle until then. A capture begins on a period boundary whenever it
+/// starts at simulated time 0 or on the external pulse (every period divides
+/// 100 ms), and a decoder must see the idle level before the first start bit
+/// or start condition to find it; a real line is idle between bursts too.
+inline constexpr TSimTime UartMessageDelay = 2 * UartBitTicks;
+inline constexpr TSimTime I2cTransactionDelay = 8 * I2cQuarterBitTicks;  ///< 20 µs
+inline constexpr TSimTime SpiTransferDelay = 8 * SpiHalfBitTicks;        ///< 4 µs
 
 /// The external trigger line: a high pulse of ExternalPulseWidth at the start
 /// of every ExternalPulsePeriod, low otherwise.
@@ -65,11 +75,19 @@ class TSignalGenerator {
   /// Inputs 1 to 8: a binary counter stepping every CounterSamplesPerStep samples.
   static std::uint8_t Counter(TSimTime T, TSimTime SamplePeriod);
 
-  /// The text of UART message number N (one starts every UartMessagePeriod).
+  /// The text of UART message number N, whose start bit begins at
+  /// N × UartMessagePeriod + UartMessageDelay; its characters follow back to back.
   static std::string UartMessage(std::int64_t N);
   /// The data byte of I2C transaction N and of the last byte of SPI transfer N.
   std::uint8_t I2cData(std::int64_t N) const;
   std::uint8_t SpiData(std::int64_t N) const;
+  /// The bytes written by I2C transaction N, whose start condition comes
+  /// I2cTransactionDelay plus a quarter bit into its period: the address byte
+  /// (I2cTargetAddress, write), N modulo 256, I2cData(N).
+  std::array<std::uint8_t, 3> I2cTransactionBytes(std::int64_t N) const;
+  /// The bytes shifted out by SPI transfer N, selected from SpiTransferDelay
+  /// into its period: SpiCommandByte, N (high then low byte), SpiData(N).
+  std::array<std::uint8_t, 4> SpiTransferBytes(std::int64_t N) const;
   /// Duty cycle of PWM period N, in percent (10 to 90).
   static int PwmDutyPercent(std::int64_t N);
 

@@ -1,5 +1,5 @@
 // la16-capture: one single acquisition of the analyser's memory, exported as
-// VCD or CSV, without a window.
+// VCD, CSV or a sigrok session, without a window.
 #include <unistd.h>
 
 #include <cstdlib>

@@ -253,8 +253,10 @@ std::optional<TCaptureFailure> ApplyValue(TOptionId Id, std::string_view Value,
         Options.Format = TExportFormat::Vcd;
       } else if (EqualsIgnoringCase(Value, "csv")) {
         Options.Format = TExportFormat::Csv;
+      } else if (EqualsIgnoringCase(Value, "sr")) {
+        Options.Format = TExportFormat::Sigrok;
       } else {
-        return Bad("--format attend vcd ou csv : " + QuoteArgument(Value));
+        return Bad("--format attend vcd, csv ou sr : " + QuoteArgument(Value));
       }
       return std::nullopt;
     case OptOutput:
@@ -359,9 +361,11 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
       Options.Format = TExportFormat::Vcd;
     } else if (EqualsIgnoringCase(Ext, "csv")) {
       Options.Format = TExportFormat::Csv;
+    } else if (EqualsIgnoringCase(Ext, "sr")) {
+      Options.Format = TExportFormat::Sigrok;
     } else {
       return Bad("format inconnu pour " + QuoteArgument(Options.OutputPath) +
-                 " : nommer le fichier en .vcd ou .csv, ou préciser --format");
+                 " : nommer le fichier en .vcd, .csv ou .sr, ou préciser --format");
     }
   }
   return Options;

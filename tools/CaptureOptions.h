@@ -25,8 +25,8 @@ enum class TCaptureTriggerMode : std::uint8_t {
 /// Input pull; Unchanged leaves the analyser with the pull it holds.
 enum class TCapturePull { Unchanged, Down, Up };
 
-/// Output file formats.
-enum class TExportFormat { Vcd, Csv };
+/// Output file formats: VCD, CSV and the sigrok session (a zip archive).
+enum class TExportFormat { Vcd, Csv, Sigrok };
 
 /// Everything the command line decides.
 struct TCaptureOptions {

@@ -11,6 +11,7 @@
 #include "tools/CaptureOutput.h"
 #include "tools/CaptureSession.h"
 #include "tools/SampleExport.h"
+#include "tools/SigrokSession.h"
 
 namespace {
 
@@ -71,9 +72,18 @@ int Capture(TCaptureSession& Session, const TCaptureOptions& Options,
   Info.FirstIndex = Result.FirstIndex;
   Info.Date = Env.Date;
   Info.Version = "la16-capture " LA16_VERSION;
-  const bool Written = Options.Format == TExportFormat::Vcd
-                           ? WriteVcd(Output.Stream(), Result.Samples, Info)
-                           : WriteCsv(Output.Stream(), Result.Samples, Info);
+  bool Written = false;
+  switch (Options.Format) {
+    case TExportFormat::Vcd:
+      Written = WriteVcd(Output.Stream(), Result.Samples, Info);
+      break;
+    case TExportFormat::Csv:
+      Written = WriteCsv(Output.Stream(), Result.Samples, Info);
+      break;
+    case TExportFormat::Sigrok:
+      Written = WriteSigrokSession(Output.Stream(), Result.Samples, Info);
+      break;
+  }
   if (!Written) {
     return Report(Env, WriteFailure(Options.OutputPath));
   }

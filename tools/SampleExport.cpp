@@ -76,6 +76,12 @@ TScaledTime SampleTime(const TTimeBase& Base, std::int64_t N, int ExtraDigits) {
   return {Count, Division.Exponent - ExtraDigits};
 }
 
+std::int64_t SampleRateHz(const TTimeBase& Base) {
+  // 30 / (Factor × 10^Exponent) with Exponent from -6 to -1.
+  const TDivision Division = DivisionOf(Base);
+  return SamplesPerDivision * PowerOfTen(-Division.Exponent) / Division.Factor;
+}
+
 std::string VcdTimescale(int Exponent) {
   static constexpr std::array<std::string_view, 6> Units = {"s", "ms", "us", "ns", "ps", "fs"};
   // Split 10^Exponent into 1, 10 or 100 times a unit of 10^(-3k) seconds.

@@ -38,6 +38,10 @@ inline constexpr int CsvExtraDigits = 7;
 /// off by at most a third of a unit and the error never accumulates.
 TScaledTime SampleTime(const TTimeBase& Base, std::int64_t N, int ExtraDigits);
 
+/// Samples per second at a time base: 30 per division, a whole number at
+/// every time base (30 MHz at 1 µs per division, 60 Hz at 500 ms).
+std::int64_t SampleRateHz(const TTimeBase& Base);
+
 /// The VCD $timescale text for units of 10^Exponent seconds ("100 ps", "1 us").
 std::string VcdTimescale(int Exponent);
 

@@ -80,6 +80,18 @@ std::string TriggerArgument(const TCaptureOptions& Options) {
   return {};
 }
 
+const char* FormatArgument(TExportFormat Format) {
+  switch (Format) {
+    case TExportFormat::Vcd:
+      return "--format=vcd";
+    case TExportFormat::Csv:
+      return "--format=csv";
+    case TExportFormat::Sigrok:
+      return "--format=sr";
+  }
+  return "";
+}
+
 // Options written as the arguments that should give them.
 std::vector<std::string> AsArguments(const TCaptureOptions& Options) {
   std::vector<std::string> Arguments;
@@ -98,7 +110,7 @@ std::vector<std::string> AsArguments(const TCaptureOptions& Options) {
   Arguments.push_back("--pc-speed=" + std::to_string(Options.PcSpeed));
   Arguments.push_back(Options.WindowOffset ? "--window=" + std::to_string(*Options.WindowOffset)
                                            : "--whole");
-  Arguments.emplace_back(Options.Format == TExportFormat::Vcd ? "--format=vcd" : "--format=csv");
+  Arguments.emplace_back(FormatArgument(Options.Format));
   if (!Options.OutputPath.empty()) {
     Arguments.push_back("--output=" + Options.OutputPath);
   }

@@ -128,7 +128,7 @@ TEST(SimulatedSignals, I2cWritesThreeAcknowledgedBytesBetweenStartAndStop) {
 TEST(SimulatedSignals, SpiShiftsFourBytesWhileSelected) {
   const TSignalGenerator Signals(7);
   const std::int64_t N = 0x1234;
-  const TSimTime Start = N * SpiTransferPeriod;
+  const TSimTime Start = N * SpiTransferPeriod + SpiTransferDelay;
   EXPECT_TRUE(Level(Signals, Start - Fine, InputSpiCs));
   EXPECT_FALSE(Level(Signals, Start, InputSpiCs));
   const TBusCapture Bus =
@@ -144,6 +144,36 @@ TEST(SimulatedSignals, SpiShiftsFourBytesWhileSelected) {
   EXPECT_TRUE(CaptureBus(Signals, Start + 40 * SimTicksPerMicrosecond,
                          Start + 200 * SimTicksPerMicrosecond, InputSpiSck, InputSpiMosi)
                   .Bits.empty());
+}
+
+// A capture from the start of a period (simulated time 0, the external
+// pulse) must show each bus idle for a while before its burst, or a decoder
+// misses the first start bit or start condition.
+TEST(SimulatedSignals, EveryBurstFollowsAnIdleLineFromTheStartOfItsPeriod) {
+  const TSignalGenerator Signals(3);
+  // How long from From on Idle holds.
+  const auto IdleFor = [](TSimTime From, auto Idle) {
+    TSimTime T = From;
+    while (Idle(T) && T < From + SimTicksPerMillisecond) {
+      T += Fine;
+    }
+    return T - From;
+  };
+  for (const std::int64_t N : {0, 1, 5, 2000}) {
+    EXPECT_GE(
+        IdleFor(N * UartMessagePeriod, [&](TSimTime T) { return Level(Signals, T, InputUart); }),
+        UartBitTicks);
+    EXPECT_GE(IdleFor(N * I2cTransactionPeriod,
+                      [&](TSimTime T) {
+                        return Level(Signals, T, InputI2cScl) && Level(Signals, T, InputI2cSda);
+                      }),
+              10 * SimTicksPerMicrosecond);
+    EXPECT_GE(IdleFor(N * SpiTransferPeriod,
+                      [&](TSimTime T) {
+                        return Level(Signals, T, InputSpiCs) && !Level(Signals, T, InputSpiSck);
+                      }),
+              2 * SimTicksPerMicrosecond);
+  }
 }
 
 TEST(SimulatedSignals, PwmDutySweepsBetweenTenAndNinetyPercent) {

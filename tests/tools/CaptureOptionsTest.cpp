@@ -105,6 +105,17 @@ INSTANTIATE_TEST_SUITE_P(
                     O.OutputPath = "out/capture.CSV";
                     O.Format = TExportFormat::Csv;
                   }},
+        TGoodCase{{"--format", "sr"}, [](TCaptureOptions& O) { O.Format = TExportFormat::Sigrok; }},
+        TGoodCase{{"-o", "captures/bus.sr"},
+                  [](TCaptureOptions& O) {
+                    O.OutputPath = "captures/bus.sr";
+                    O.Format = TExportFormat::Sigrok;
+                  }},
+        TGoodCase{{"--format", "csv", "-o", "table.sr"},
+                  [](TCaptureOptions& O) {
+                    O.OutputPath = "table.sr";
+                    O.Format = TExportFormat::Csv;
+                  }},
         TGoodCase{{"--output=capture.vcd"},
                   [](TCaptureOptions& O) { O.OutputPath = "capture.vcd"; }},
         // An explicit format wins over the extension, and any name goes with it.
@@ -211,17 +222,21 @@ INSTANTIATE_TEST_SUITE_P(
         TBadCase{{"--window", "-1"}, "--window attend une position de 0 à 1597 : « -1 »"},
         TBadCase{{"--window", ""}, "--window attend une position de 0 à 1597 : «  »"},
         TBadCase{{"--window", "12", "--whole"}, "--window et --whole s'excluent"},
-        TBadCase{{"--format", "json"}, "--format attend vcd ou csv : « json »"},
+        TBadCase{{"--format", "json"}, "--format attend vcd, csv ou sr : « json »"},
+        TBadCase{{"--format", "srr"}, "--format attend vcd, csv ou sr : « srr »"},
         TBadCase{{"-o", ""}, "-o attend un nom de fichier, ou - pour la sortie standard"},
         TBadCase{{"-o", "capture.txt"},
-                 "format inconnu pour « capture.txt » : nommer le fichier en .vcd ou .csv, ou "
+                 "format inconnu pour « capture.txt » : nommer le fichier en .vcd, .csv ou .sr, ou "
                  "préciser --format"},
         TBadCase{{"-o", "dir.vcd/capture"},
-                 "format inconnu pour « dir.vcd/capture » : nommer le fichier en .vcd ou .csv, "
-                 "ou préciser --format"},
+                 "format inconnu pour « dir.vcd/capture » : nommer le fichier en .vcd, .csv ou "
+                 ".sr, ou préciser --format"},
+        TBadCase{{"-o", ".sr"},
+                 "format inconnu pour « .sr » : nommer le fichier en .vcd, .csv ou .sr, ou "
+                 "préciser --format"},
         TBadCase{{"-o", ".vcd"},
-                 "format inconnu pour « .vcd » : nommer le fichier en .vcd ou .csv, ou préciser "
-                 "--format"},
+                 "format inconnu pour « .vcd » : nommer le fichier en .vcd, .csv ou .sr, ou "
+                 "préciser --format"},
         TBadCase{{"--timeout", "0"},
                  "--timeout attend un nombre de secondes de 0,001 à 86400 : « 0 »"},
         TBadCase{{"--timeout", "0.0004"},
@@ -251,7 +266,7 @@ TEST(CaptureHelp, DocumentsEveryOptionAndEveryStatus) {
   const std::string Help = CaptureHelpText();
   for (const char* Option :
        {"--list", "--simulate", "--time-base", "--trigger", "--pull", "--pc-speed", "--window",
-        "--whole", "--format", "-o, --output", "--timeout", "--help", "70-la16.rules"}) {
+        "--whole", "--format vcd|csv|sr", "-o, --output", "--timeout", "--help", "70-la16.rules"}) {
     EXPECT_NE(Help.find(Option), std::string::npos) << Option;
   }
   for (int Status = CaptureSucceeded; Status <= CaptureInconsistent; ++Status) {
@@ -268,26 +283,18 @@ TEST(CaptureHelp, DocumentsEveryOptionAndEveryStatus) {
 // Arguments put together at random from pieces of good and bad ones: the
 // parser answers every time, with options or a one-line argument failure.
 TEST(ArgumentParser, AnswersAnyArgumentListWithOptionsOrOneLine) {
-  const std::vector<std::string> Pieces = {"--list",      "--simulate",
-                                           "--time-base", "--trigger",
-                                           "--pull",      "--pc-speed",
-                                           "--window",    "--whole",
-                                           "--format",    "-o",
-                                           "--output",    "--timeout",
-                                           "--help",      "-h",
-                                           "=",           "--",
-                                           "-",           "",
-                                           "1ms",         "1us",
-                                           "µs",          "pattern=",
-                                           "0x",          "0xFF",
-                                           "10101010",    "up",
-                                           "down",        "vcd",
-                                           "csv",         "a.vcd",
-                                           "b.csv",       ".",
-                                           ",",           "1597",
-                                           "1598",        "100",
-                                           "99999999999", std::string("\0\xFF\xC3", 3),
-                                           "ext-high",    "off"};
+  const std::vector<std::string> Pieces = {
+      "--list",   "--simulate", "--time-base", "--trigger",
+      "--pull",   "--pc-speed", "--window",    "--whole",
+      "--format", "-o",         "--output",    "--timeout",
+      "--help",   "-h",         "=",           "--",
+      "-",        "",           "1ms",         "1us",
+      "µs",       "pattern=",   "0x",          "0xFF",
+      "10101010", "up",         "down",        "vcd",
+      "csv",      "a.vcd",      "b.csv",       ".",
+      "sr",       "c.sr",       ",",           "1597",
+      "1598",     "100",        "99999999999", std::string("\0\xFF\xC3", 3),
+      "ext-high", "off"};
   std::mt19937 Random(20240309);
   for (int Round = 0; Round < 20000; ++Round) {
     TArgs Args;

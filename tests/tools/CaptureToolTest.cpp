@@ -186,8 +186,10 @@ TEST_F(CaptureTool, FullDeviceIsAWriteError) {
     GTEST_SKIP() << "no /dev/full";
   }
   PlugAnalyser();
-  EXPECT_EQ(Run({"--format", "vcd", "-o", "/dev/full"}), CaptureWriteError);
-  EXPECT_EQ(Err.str(), "la16-capture: " + WriteFailure("/dev/full").Message + "\n");
+  for (const char* Format : {"vcd", "sr"}) {
+    EXPECT_EQ(Run({"--format", Format, "-o", "/dev/full"}), CaptureWriteError) << Format;
+    EXPECT_EQ(Err.str(), "la16-capture: " + WriteFailure("/dev/full").Message + "\n");
+  }
 }
 
 TEST_F(CaptureTool, CsvFileHoldsTheWholeMemory) {
