@@ -88,14 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
                     TBadCase{"ValueOnAFlag", {"--silent=yes"}, "--silent"},
                     TBadCase{"VendorTooLarge", {"--vendor", "10000"}, "--vendor"},
                     TBadCase{"VendorNotHex", {"--vendor", "04G8"}, "04G8"},
-                    TBadCase{"ProductEmptyAfterPrefix", {"--product", "0x"}, "--product"},
                     TBadCase{"UnplugAfterZero", {"--unplug-after", "0"}, "--unplug-after"},
-                    TBadCase{"UnplugAfterNegative", {"--unplug-after", "-1"}, "--unplug-after"},
                     TBadCase{"ScaleTooLarge", {"--time-scale", "1000.5"}, "--time-scale"},
                     TBadCase{"ScaleNotANumber", {"--time-scale", "nan"}, "nan"},
-                    TBadCase{"ScaleWithExponent", {"--time-scale", "1e2"}, "--time-scale"},
-                    TBadCase{"SeedTooLarge", {"--seed", "4294967296"}, "--seed"},
-                    TBadCase{"SeedSigned", {"--seed", "+4"}, "--seed"}),
+                    TBadCase{"SeedTooLarge", {"--seed", "4294967296"}, "--seed"}),
     [](const auto& Info) { return Info.param.Name; });
 
 TEST(UhidAnalyserUsage, IsOneLineThatPointsAtTheHelp) {
