@@ -94,16 +94,4 @@ INSTANTIATE_TEST_SUITE_P(
                     TBadCase{"SeedTooLarge", {"--seed", "4294967296"}, "--seed"}),
     [](const auto& Info) { return Info.param.Name; });
 
-TEST(UhidAnalyserUsage, IsOneLineThatPointsAtTheHelp) {
-  const std::string Line = UhidAnalyserUsageLine("option inconnue « -x »");
-  EXPECT_EQ(Line.find('\n'), std::string::npos);
-  EXPECT_NE(Line.find("« -x »"), std::string::npos);
-  EXPECT_NE(Line.find("--help"), std::string::npos);
-  // Every option the parser knows is in the help.
-  for (const char* Option : {"--memory", "--record", "--log", "--unplug-after", "--silent",
-                             "--vendor", "--product", "--time-scale", "--seed", "--ready-file"}) {
-    EXPECT_NE(UhidAnalyserHelpText().find(Option), std::string::npos) << Option;
-  }
-}
-
 }  // namespace
