@@ -1,5 +1,5 @@
 // The device and its reader thread on the Linux reader of an interface
-// without report ids: the handler sees the report as the original system
+// without report ids: the handler sees the report as Windows' HID class
 // gives it, id 0 first, though the node delivers the 64 bytes alone.
 #include "LinkTestSupport.h"
 #include "link/LinuxHidHandle.h"
