@@ -183,3 +183,99 @@ la16_environment() {
   mkdir -p "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
 }
+
+# start_la16 NAME STEPS [as_user]: starts la16 (offscreen, environment of
+# la16_environment) with LA16_PROBE=steps:STEPS, its output in
+# $SCENARIO_DIR/NAME.out; as_user runs it as RIG_USER. Sets LA16_PID.
+start_la16() {
+  local name=$1 steps=$2 runner=()
+  [[ "${3:-}" == as_user ]] && runner=(as_user)
+  LA16_PROBE=steps:$steps "${runner[@]}" "$LA16" >"$SCENARIO_DIR/$name.out" 2>&1 &
+  LA16_PID=$!
+  track "$LA16_PID"
+}
+
+# wait_line FILE PATTERN SECONDS: waits for a line matching the extended
+# regular expression PATTERN in FILE.
+wait_line() {
+  wait_for "$3" "line /$2/ in ${1##*/}" grep -Eq "$2" "$1"
+}
+
+# probe_value FILE STEP KEY: the value of KEY=... on la16's "la16-probe STEP"
+# line.
+probe_value() {
+  sed -n "s/^la16-probe $2 .*$3=\([^ ]*\).*/\1/p" "$1" | tail -n 1
+}
+
+# report_line BYTE...: an output report as la16-uhid-analyser logs it: the
+# bytes given, then zeros up to 65 bytes.
+report_line() {
+  local bytes=("$@")
+  while ((${#bytes[@]} < 65)); do bytes+=(00); done
+  echo "${bytes[*]}"
+}
+
+# check_attach_commands LOG FIRST: lines FIRST to FIRST+2 of the analyser's
+# command log are the attach sequence for PC speed 300 and pull up.
+check_attach_commands() {
+  local log=$1 first=$2 expected got n=0
+  for expected in "00 06 01 2c" "00 0b 01 2c" "00 0a 01 2c"; do
+    got=$(sed -n "$((first + n))p" "$log")
+    [[ "$got" == "$(report_line $expected)" ]] ||
+      fail "command $((first + n)) received: '${got:-nothing}', expected $expected and zeros (65 bytes)"
+    n=$((n + 1))
+  done
+}
+
+# check_snapshot MEMORY PICTURE OFFSET...: PICTURE's trace area is what
+# la16-render-memory draws from MEMORY for those windows in turn.
+check_snapshot() {
+  local memory=$1 picture=$2
+  shift 2
+  [[ -f "$picture" ]] || fail "no snapshot $picture"
+  "$LA16_BUILD/la16-render-memory" "$memory" "$picture" "$@" \
+    --write "${picture%.bmp}-expected.bmp" ||
+    fail "$picture is not the picture of the analyser's memory (windows $*)"
+}
+
+# memory_matches_csv MEMORY CSV FIRST COUNT: the CSV la16-capture wrote holds
+# samples FIRST to FIRST+COUNT-1 of MEMORY, every input of every sample.
+memory_matches_csv() {
+  awk -F, -v first="$3" -v count="$4" '
+    NR == FNR { memory[NR - 1] = tolower($1); next }
+    FNR == 1 { next }
+    {
+      rows++
+      if ($1 != first + rows - 1) { printf "row %d is sample %s, expected %d\n", rows, $1, first + rows - 1; bad = 1; exit }
+      value = 0
+      for (k = 16; k >= 1; k--) value = value * 2 + $(k + 2)
+      got = sprintf("%04x", value)
+      if (got != memory[$1]) { printf "sample %s: %s, memory holds %s\n", $1, got, memory[$1]; bad = 1; exit }
+    }
+    END { if (!bad && rows != count) { printf "%d samples, expected %d\n", rows, count; bad = 1 } exit bad }
+  ' "$1" "$2"
+}
+
+# memory_matches_vcd MEMORY VCD: the VCD holds the whole memory. It reads one
+# sample per timestamp, so MEMORY must change at every sample (write_memory's
+# does: input 1 toggles), and checks that timestamps increase.
+memory_matches_vcd() {
+  awk '
+    NR == FNR { memory[NR - 1] = tolower($1); next }
+    $1 == "$var" { id[$4] = substr($5, 3) + 0; next }
+    /^#/ {
+      if (n >= 0) check()
+      t = substr($0, 2) + 0
+      if (n >= 0 && t <= last) { printf "timestamp %d after %d\n", t, last; bad = 1; exit }
+      last = t; n++; next
+    }
+    /^[01]/ && n >= 0 { k = id[substr($0, 2)]; level[k] = substr($0, 1, 1) + 0 }
+    function check(   value, k) {
+      value = 0
+      for (k = 16; k >= 1; k--) value = value * 2 + level[k]
+      if (sprintf("%04x", value) != memory[n]) { printf "sample %d: %04x, memory holds %s\n", n, value, memory[n]; bad = 1; exit }
+    }
+    BEGIN { n = -1 }
+    END { if (bad) exit 1; check(); if (bad) exit 1; if (n != 2046) { printf "%d samples, expected 2047\n", n + 1; exit 1 } }
+  ' "$1" "$2"
+}
