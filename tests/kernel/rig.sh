@@ -215,17 +215,24 @@ report_line() {
   echo "${bytes[*]}"
 }
 
-# check_attach_commands LOG FIRST: lines FIRST to FIRST+2 of the analyser's
-# command log are the attach sequence for PC speed 300 and pull up.
-check_attach_commands() {
-  local log=$1 first=$2 expected got n=0
-  for expected in "00 06 01 2c" "00 0b 01 2c" "00 0a 01 2c"; do
-    got=$(sed -n "$((first + n))p" "$log")
+# check_commands LOG FIRST COMMAND...: the analyser's command log holds from
+# line FIRST on exactly these commands (their first bytes, the rest zeros up
+# to 65 bytes) and nothing after them.
+check_commands() {
+  local log=$1 line=$2 expected got
+  shift 2
+  for expected in "$@"; do
+    got=$(sed -n "${line}p" "$log")
     [[ "$got" == "$(report_line $expected)" ]] ||
-      fail "command $((first + n)) received: '${got:-nothing}', expected $expected and zeros (65 bytes)"
-    n=$((n + 1))
+      fail "command $line received: '${got:-nothing}', expected $expected and zeros (65 bytes)"
+    line=$((line + 1))
   done
+  got=$(sed -n "${line},\$p" "$log")
+  [[ -z "$got" ]] || fail "commands after the expected ones: $(echo "$got" | cut -c1-12 | tr '\n' ',')"
 }
+
+# The attach sequence for PC speed 300 and pull up.
+ATTACH_COMMANDS=("00 06 01 2c" "00 0b 01 2c" "00 0a 01 2c")
 
 # check_snapshot MEMORY PICTURE OFFSET...: PICTURE's trace area is what
 # la16-render-memory draws from MEMORY for those windows in turn.
