@@ -5,7 +5,7 @@
 #include "app/HelpAddresses.h"
 
 void TForm1::Aide2Click() {
-  Environment.OpenUrl(UserGuideUrl(Environment.ProgramFolder()));
+  Environment.OpenUrl(UserGuideUrl(Environment));
 }
 
 void TForm1::Aproposde1Click() {

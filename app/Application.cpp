@@ -51,6 +51,8 @@ void Report(const std::exception_ptr& Error) {
 
 TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
   setStyle(new TCompactStyle);
+  // The desktop entry the window belongs to (its name and icon on Wayland).
+  setDesktopFileName(QStringLiteral("la16"));
   // Qt's own dialogs (save, print) speak French like the rest of the program;
   // without the translations they stay in English.
   auto* QtFrench = new QTranslator(this);

@@ -28,6 +28,12 @@ class TEnvironment {
   /// The per-user data folder of the program ($XDG_DATA_HOME/la16/), ending
   /// with '/'; it may not exist yet.
   virtual QString UserDataFolder() const = 0;
+  /// Whether the program runs installed in the system's program folder (the
+  /// one it was built to be installed in, e.g. /usr/bin), rather than from its
+  /// build folder or a folder it was unpacked into. An installed program keeps
+  /// its files in UserDataFolder() and reads its guide from the system's
+  /// documentation folder.
+  virtual bool Installed() const = 0;
   /// The local date and time.
   virtual QDateTime Now() const = 0;
 

@@ -125,16 +125,22 @@ void TForm1::ReportStartUpFailure(const std::exception& Error) {
 void TForm1::FormCreate() {
   using namespace ControlSemantics;
   // The program's own folder, or the per-user one when the program's cannot
-  // be written (an installed program).
+  // be written or is a system folder (an installed program).
+  const bool Installed = Environment.Installed();
   const TProgramFolder Folder =
-      ChooseProgramFolder(Environment.ProgramFolder(), Environment.UserDataFolder());
+      ChooseProgramFolder(Environment.ProgramFolder(), Environment.UserDataFolder(), Installed);
   ProgramFolderPath = Folder.Path;
   if (!Folder.Writable) {
-    ReportStartUpFailure(std::runtime_error(
-        QStringLiteral("Erreur d'entrée/sortie : ni « %1 » ni « %2 » ne peuvent être écrits ; "
-                       "les réglages ne seront pas enregistrés.")
-            .arg(Folder.Path, Environment.UserDataFolder())
-            .toStdString()));
+    const QString Message =
+        Installed ? QStringLiteral(
+                        "Erreur d'entrée/sortie : « %1 » ne peut être écrit ; "
+                        "les réglages ne seront pas enregistrés.")
+                        .arg(Folder.Path)
+                  : QStringLiteral(
+                        "Erreur d'entrée/sortie : ni « %1 » ni « %2 » ne peuvent être "
+                        "écrits ; les réglages ne seront pas enregistrés.")
+                        .arg(Folder.Path, Environment.UserDataFolder());
+    ReportStartUpFailure(std::runtime_error(Message.toStdString()));
   }
 
   LoadSettings();                                                                 // 1

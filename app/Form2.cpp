@@ -67,7 +67,7 @@ TForm2::TForm2(TEnvironment& Environment, QWidget* Parent)
       QStringLiteral("Logiciel de l'analyseur logique USB 16 entrées, pour Linux.\n"
                      "Il est fourni tel quel, sans aucune garantie."));
 
-  const QString HomePage = HomePageUrl(Environment.ProgramFolder());
+  const QString HomePage = HomePageUrl(Environment);
   LabelURL1 = new TLabelURL(Environment, this);
   LabelURL1->setObjectName(QStringLiteral("LabelURL1"));
   LabelURL1->setGeometry(432, 32, 122, 16);

@@ -3,19 +3,40 @@
 #include <QDir>
 #include <QUrl>
 
+#include "app/Environment.h"
+
 #ifndef LA16_HOME_PAGE
 #define LA16_HOME_PAGE ""
 #endif
 
+namespace {
+QString FileUrl(const QString& Path) {
+  return QUrl::fromLocalFile(QDir::cleanPath(Path)).toString(QUrl::FullyEncoded);
+}
+}  // namespace
+
 QString UserGuideUrl(const QString& ProgramFolder) {
-  const QString Page =
-      QDir(ProgramFolder).absoluteFilePath(QStringLiteral("docs/guide/index.html"));
-  return QUrl::fromLocalFile(QDir::cleanPath(Page)).toString(QUrl::FullyEncoded);
+  return FileUrl(QDir(ProgramFolder).absoluteFilePath(QStringLiteral("docs/guide/index.html")));
 }
 
-QString HomePageUrl(const QString& ProgramFolder) {
+QString InstalledGuideFolder() {
+  QString Folder = QString::fromUtf8(LA16_INSTALLED_GUIDE);
+  if (!Folder.endsWith(QLatin1Char('/'))) {
+    Folder += QLatin1Char('/');
+  }
+  return Folder;
+}
+
+QString UserGuideUrl(const TEnvironment& Environment) {
+  if (Environment.Installed()) {
+    return FileUrl(InstalledGuideFolder() + QStringLiteral("index.html"));
+  }
+  return UserGuideUrl(Environment.ProgramFolder());
+}
+
+QString HomePageUrl(const TEnvironment& Environment) {
   const QString Chosen = QString::fromUtf8(LA16_HOME_PAGE).trimmed();
-  return Chosen.isEmpty() ? UserGuideUrl(ProgramFolder) : Chosen;
+  return Chosen.isEmpty() ? UserGuideUrl(Environment) : Chosen;
 }
 
 QString LinkCaption(const QString& Url) {

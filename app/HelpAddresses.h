@@ -3,13 +3,24 @@
 
 #include <QString>
 
+class TEnvironment;
+
 /// The user guide's page, relative to the program's folder (ending with '/'):
 /// docs/guide/index.html beside the program, as a file address.
 QString UserGuideUrl(const QString& ProgramFolder);
 
+/// The folder an installed program's guide lies in, chosen when the program
+/// is built: the guide folder of its documentation folder, e.g.
+/// /usr/share/doc/la16/guide/ (ending with '/').
+QString InstalledGuideFolder();
+
+/// The user guide's page for the program as it runs: beside the program, or
+/// in InstalledGuideFolder() when it is installed.
+QString UserGuideUrl(const TEnvironment& Environment);
+
 /// The project's home page, chosen when the program is built (LA16_HOME_PAGE);
 /// the user guide when none was chosen.
-QString HomePageUrl(const QString& ProgramFolder);
+QString HomePageUrl(const TEnvironment& Environment);
 
 /// A short caption for a link to Url: its host name, or "Guide de la16" for
 /// an address without one (a file).

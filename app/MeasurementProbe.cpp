@@ -138,6 +138,9 @@ class TLoopProbe : public QObject {
                    " process-cpu-s=" + Seconds(End.ProcessCpu - Start.ProcessCpu) +
                    " simulator-cpu-s=" + Seconds(Simulator) + " vm-hwm-kb=" + PeakResidentText() +
                    " threads=" + PerThread);
+    // Halted as a user halts before quitting: the analyser stops and the
+    // snapshot is written where the program keeps its files.
+    Form.SpeedButton23->click();
     Form.Quitter2Click();
   }
 

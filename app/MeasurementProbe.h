@@ -7,7 +7,8 @@
 //   LA16_PROBE=loop:SECONDS  once the analyser is attached: a looped
 //                            acquisition at 1 µs per division; after one second
 //                            of warm-up, SECONDS of it measured: restitutions
-//                            shown, CPU time of the process and of each thread.
+//                            shown, CPU time of the process and of each thread;
+//                            then it halts the acquisition (writing 1.bmp).
 //   LA16_PROBE=steps:STEP,STEP,...
 //                            drives the window through the steps in order, each
 //                            printing "la16-probe STEP ..." once done:

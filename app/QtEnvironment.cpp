@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "app/Settings.h"
 #include "app/SimulatedMachine.h"
 #include "link/LinuxHidPlatform.h"
 
@@ -36,7 +37,8 @@ void ShowBox(QMessageBox::Icon Icon, const QString& Title, const QString& Messag
 }
 }  // namespace
 
-TQtEnvironment::TQtEnvironment(THidBackend Backend) {
+TQtEnvironment::TQtEnvironment(THidBackend Backend)
+    : InInstallFolder(IsSameFolder(ProgramFolder(), QString::fromUtf8(LA16_INSTALL_BINDIR))) {
   if (Backend == THidBackend::Simulated) {
     Simulation = std::make_unique<TSimulatedMachine>();
   } else {
@@ -56,6 +58,10 @@ QString TQtEnvironment::UserDataFolder() const {
     Base = QDir::homePath() + QStringLiteral("/.local/share");
   }
   return WithSeparator(Base) + QStringLiteral("la16/");
+}
+
+bool TQtEnvironment::Installed() const {
+  return InInstallFolder;
 }
 
 QDateTime TQtEnvironment::Now() const {

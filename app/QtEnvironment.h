@@ -20,6 +20,8 @@ class TQtEnvironment : public TEnvironment {
 
   QString ProgramFolder() const override;
   QString UserDataFolder() const override;
+  /// Whether the program's folder is the one it was built to be installed in.
+  bool Installed() const override;
   QDateTime Now() const override;
   void ShowError(const QString& Message) override;
   void ShowInformation(const QString& Message) override;
@@ -38,4 +40,5 @@ class TQtEnvironment : public TEnvironment {
  private:
   std::unique_ptr<TSimulatedMachine> Simulation;
   std::unique_ptr<THidPlatform> Platform;  // the Linux one, unless simulated
+  bool InInstallFolder = false;
 };

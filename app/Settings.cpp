@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
@@ -95,14 +96,29 @@ bool CanCreateFileIn(const QString& Folder) {
   return Probe.open();
 }
 
-TProgramFolder ChooseProgramFolder(const QString& OwnFolder, const QString& UserDataFolder) {
+TProgramFolder ChooseProgramFolder(const QString& OwnFolder, const QString& UserDataFolder,
+                                   bool Installed) {
   const QString Own = WithSeparator(OwnFolder);
-  if (CanCreateFileIn(Own)) {
+  // Not even tried when installed: the probe file would land in the system's
+  // folder, and root could create it.
+  if (!Installed && CanCreateFileIn(Own)) {
     return {Own, true};
   }
   const QString UserData = WithSeparator(UserDataFolder);
   if (!UserDataFolder.isEmpty() && QDir().mkpath(UserData) && CanCreateFileIn(UserData)) {
     return {UserData, true};
   }
-  return {Own, false};
+  return {Installed ? UserData : Own, false};
+}
+
+bool IsSameFolder(const QString& A, const QString& B) {
+  if (A.isEmpty() || B.isEmpty()) {
+    return false;
+  }
+  const QFileInfo First(A);
+  const QFileInfo Second(B);
+  if (!First.isDir() || !Second.isDir()) {
+    return false;
+  }
+  return First.canonicalFilePath() == Second.canonicalFilePath();
 }

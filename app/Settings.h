@@ -43,8 +43,17 @@ struct TProgramFolder {
 
 /// The program's own folder when a file can be created there, otherwise the
 /// per-user data folder (created when needed). When neither can be written,
-/// the program's own folder with Writable false.
-TProgramFolder ChooseProgramFolder(const QString& OwnFolder, const QString& UserDataFolder);
+/// the program's own folder with Writable false. An installed program never
+/// writes into its own (a system) folder, even when it could, as root: it
+/// takes the per-user data folder, with Writable false when that one cannot
+/// be written.
+TProgramFolder ChooseProgramFolder(const QString& OwnFolder, const QString& UserDataFolder,
+                                   bool Installed = false);
+
+/// Whether the paths A and B name the same existing folder, symbolic links
+/// followed (/bin and /usr/bin on a merged system); false when either is
+/// empty or does not exist.
+bool IsSameFolder(const QString& A, const QString& B);
 
 /// Whether a file can be created in Folder (tried, then removed).
 bool CanCreateFileIn(const QString& Folder);

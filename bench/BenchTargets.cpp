@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -29,6 +30,10 @@ TMedianReporter::TMedianReporter()
 void TMedianReporter::ReportRuns(const std::vector<Run>& Runs) {
   ConsoleReporter::ReportRuns(Runs);
   for (const Run& Each : Runs) {
+    if (Each.error_occurred) {
+      Failures.push_back(Each.benchmark_name() + ": " + Each.error_message);
+      continue;
+    }
     const bool Median = Each.run_type == Run::RT_Aggregate && Each.aggregate_name == "median";
     const bool Single = Each.run_type == Run::RT_Iteration;
     TFigures& Figure = Figures[Each.run_name.function_name];
@@ -70,6 +75,11 @@ bool TMedianReporter::IsMedian(const std::string& Name) const {
   return Found != Figures.end() && Found->second.Median;
 }
 
+bool SmokeRun() {
+  const char* Value = std::getenv("LA16_BENCH_SMOKE");
+  return Value != nullptr && *Value != 0 && std::string(Value) != "0";
+}
+
 void PrintTargetLine(bool Met, const std::string& Text) {
   std::cout << (Met ? "[met]    " : "[MISSED] ") << Text << std::endl;
 }
@@ -83,7 +93,7 @@ std::string Fixed(double Value, int Decimals) {
 int RunBenchmarks(int Argc, char** Argv,
                   const std::function<void(const TMedianReporter&)>& Summary) {
   std::vector<char*> Arguments(Argv, Argv + Argc);
-  std::string Repetitions = "--benchmark_repetitions=15";
+  std::string Repetitions = SmokeRun() ? "--benchmark_repetitions=1" : "--benchmark_repetitions=15";
   std::string AggregatesOnly = "--benchmark_report_aggregates_only=true";
   bool RepetitionsGiven = false;
   for (int I = 1; I < Argc; ++I) {
@@ -101,5 +111,8 @@ int RunBenchmarks(int Argc, char** Argv,
   benchmark::RunSpecifiedBenchmarks(&Reporter);
   benchmark::Shutdown();
   Summary(Reporter);
-  return 0;
+  for (const std::string& Failure : Reporter.Errors()) {
+    std::cerr << "benchmark failed: " << Failure << std::endl;
+  }
+  return Reporter.Errors().empty() ? 0 : 1;
 }

@@ -26,6 +26,8 @@ class TMedianReporter : public benchmark::ConsoleReporter {
   double Counter(const std::string& Name, const std::string& Counter) const;
   /// Whether Name's figures are medians of repetitions.
   bool IsMedian(const std::string& Name) const;
+  /// The runs that stopped on an error, as "name: message".
+  const std::vector<std::string>& Errors() const { return Failures; }
 
  private:
   struct TFigures {
@@ -35,7 +37,12 @@ class TMedianReporter : public benchmark::ConsoleReporter {
     bool Median = false;
   };
   std::map<std::string, TFigures> Figures;
+  std::vector<std::string> Failures;
 };
+
+/// Whether this is a smoke run (LA16_BENCH_SMOKE set, not "0"): every
+/// benchmark once and briefly, to find errors, not to measure.
+bool SmokeRun();
 
 /// Prints one target line: "[met]" or "[MISSED]", then Text.
 void PrintTargetLine(bool Met, const std::string& Text);
@@ -44,7 +51,8 @@ void PrintTargetLine(bool Met, const std::string& Text);
 std::string Fixed(double Value, int Decimals);
 
 /// Runs the program's benchmarks, 15 repetitions each unless the command line
-/// or the benchmark says otherwise, then calls Summary to print the target
-/// lines. Returns the program's exit status.
+/// or the benchmark says otherwise (once in a smoke run), then calls Summary
+/// to print the target lines. Returns the program's exit status: 1 when a
+/// benchmark stopped on an error, never for a missed target.
 int RunBenchmarks(int Argc, char** Argv,
                   const std::function<void(const TMedianReporter&)>& Summary);

@@ -38,6 +38,7 @@ class TSoakEnvironment : public TEnvironment {
  public:
   QString ProgramFolder() const override { return Folder.path() + QStringLiteral("/"); }
   QString UserDataFolder() const override { return Folder.path() + QStringLiteral("/data/"); }
+  bool Installed() const override { return false; }
   // The clock stands still: a moving one adds a text a second to the
   // picture's text cache (up to its 256 texts), which would hide what the
   // reports do to the memory.

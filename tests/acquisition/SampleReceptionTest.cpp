@@ -35,12 +35,6 @@ TWindow Pattern(int Seed) {
   return Window;
 }
 
-std::vector<std::uint8_t> Report(const std::array<std::uint8_t, BlockSize>& Block) {
-  std::vector<std::uint8_t> Bytes{0};
-  Bytes.insert(Bytes.end(), Block.begin(), Block.end());
-  return Bytes;
-}
-
 class Reception : public testing::Test {
  protected:
   void SetUp() override {
@@ -64,7 +58,7 @@ TEST_F(Reception, RestitutionFillsBothPlanesAndChangesThePictureOnlyAtItsEnd) {
   std::vector<int> Changed;
   for (const auto& Block : BuildRestitution(Window)) {
     const QImage Before = Visible();
-    Rig.Deliver(*Analyser, Report(Block));
+    Rig.Deliver(*Analyser, BlockReport(Block));
     if (Visible() != Before) {
       Changed.push_back(Block[0]);
     }

@@ -99,8 +99,7 @@ TEST_F(About, TheLinkOpensTheHomePageAndTheWindowStaysOpen) {
                    [&] { OpenedBeforeClick.push_back(Harness.Environment.OpenedUrls.size()); });
   QTest::mouseClick(Window->LabelURL1, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
   EXPECT_EQ(OpenedBeforeClick, std::vector<std::size_t>{0});  // its own click first
-  EXPECT_EQ(Harness.Environment.OpenedUrls,
-            std::vector<QString>{HomePageUrl(Harness.Environment.ProgramFolder())});
+  EXPECT_EQ(Harness.Environment.OpenedUrls, std::vector<QString>{HomePageUrl(Harness.Environment)});
   EXPECT_TRUE(Window->isVisible());
 }
 
@@ -114,7 +113,7 @@ TEST_F(About, TheWindowsTextsAndTheLinksFonts) {
   EXPECT_TRUE(Link.Face.underline());
   EXPECT_EQ(Link.Color, QColor(Qt::blue));
   EXPECT_EQ(Window->LabelURL1->ActiveFont(), Link);  // hovering changes nothing
-  EXPECT_EQ(Window->LabelURL1->URL(), HomePageUrl(Harness.Environment.ProgramFolder()));
+  EXPECT_EQ(Window->LabelURL1->URL(), HomePageUrl(Harness.Environment));
 }
 
 TEST_F(About, WithoutProcessEntrysWindowTheCommandMakesOneAndKeepsIt) {
@@ -208,6 +207,17 @@ TEST(UserGuide, MenuItemAndToolButtonOpenTheGuideBesideTheProgram) {
       QUrl::fromLocalFile(Harness.ProgramDir.path() + QStringLiteral("/docs/guide/index.html"))
           .toString();
   EXPECT_EQ(Harness.Environment.OpenedUrls, (std::vector<QString>{Expected, Expected}));
+}
+
+TEST(UserGuide, AnInstalledProgramOpensTheGuideOfTheDocumentationFolder) {
+  TFormHarness Harness;
+  Harness.Environment.InstalledProgram = true;
+  TForm1& Form = Harness.StartShown();
+  Form.Aide2->trigger();
+  const QString Opened = QUrl(Harness.Environment.OpenedUrls.at(0)).toLocalFile();
+  EXPECT_EQ(Opened, InstalledGuideFolder() + QStringLiteral("index.html"));
+  EXPECT_TRUE(QDir::isAbsolutePath(Opened));
+  EXPECT_FALSE(Opened.startsWith(Harness.ProgramDir.path()));
 }
 
 TEST(UserGuide, AddressesOfAFolderWithBlanksAndAccents) {

@@ -201,7 +201,13 @@ INSTANTIATE_TEST_SUITE_P(
       std::replace_if(
           Name.begin(), Name.end(),
           [](char C) { return !std::isalnum(static_cast<unsigned char>(C)); }, '_');
-      return "v" + std::to_string(Info.index) + "_" + Name;
+      // Appended piece by piece: GCC 12 misreads a literal put in front of a
+      // temporary string as an overlapping copy.
+      std::string Label = "v";
+      Label += std::to_string(Info.index);
+      Label += '_';
+      Label += Name;
+      return Label;
     });
 
 // The step scripts the real-kernel scenarios give la16: a script read wrong

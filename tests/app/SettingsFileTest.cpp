@@ -155,4 +155,40 @@ TEST_F(ProgramFolderChoice, OwnFolderMarkedUnwritableWhenNeitherCanBeWritten) {
   EXPECT_EQ(Choice.Path, Impossible("own") + QStringLiteral("/"));
   EXPECT_FALSE(Choice.Writable);
 }
+
+// Installed, the program's folder is a system folder: root could write
+// there, but nothing goes there, not even the probe file.
+TEST_F(ProgramFolderChoice, InstalledProgramTakesTheUserDataFolderAndNeverTouchesItsOwn) {
+  ASSERT_TRUE(QDir().mkpath(Own()));
+  const TProgramFolder Choice = ChooseProgramFolder(Own(), UserData(), true);
+  EXPECT_EQ(Choice.Path, UserData() + QStringLiteral("/"));
+  EXPECT_TRUE(Choice.Writable);
+  EXPECT_TRUE(QDir(UserData()).exists());
+
+  const TProgramFolder Blocked = ChooseProgramFolder(Own(), Impossible("data"), true);
+  EXPECT_EQ(Blocked.Path, Impossible("data") + QStringLiteral("/"));
+  EXPECT_FALSE(Blocked.Writable);
+  EXPECT_TRUE(QDir(Own()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST(SameFolder, OneFolderUnderEveryNameAndNothingElse) {
+  QTemporaryDir Dir;
+  const QString Bin = Dir.path() + QStringLiteral("/usr/bin");
+  ASSERT_TRUE(QDir().mkpath(Bin));
+  ASSERT_TRUE(QDir().mkpath(Dir.path() + QStringLiteral("/usr/local/bin")));
+  // A merged system's /bin is a link to /usr/bin.
+  ASSERT_TRUE(QFile::link(QStringLiteral("usr/bin"), Dir.path() + QStringLiteral("/bin")));
+  PutFile(Bin + QStringLiteral("/la16"), "x");
+
+  EXPECT_TRUE(IsSameFolder(Bin, Bin + QStringLiteral("/")));
+  EXPECT_TRUE(IsSameFolder(Dir.path() + QStringLiteral("/bin/"), Bin));
+  EXPECT_TRUE(IsSameFolder(Dir.path() + QStringLiteral("/usr/local/../bin"), Bin));
+  EXPECT_FALSE(IsSameFolder(Dir.path() + QStringLiteral("/usr/local/bin"), Bin));
+  EXPECT_FALSE(IsSameFolder(Dir.path() + QStringLiteral("/usr"), Bin));
+  EXPECT_FALSE(IsSameFolder(Bin + QStringLiteral("/la16"), Bin + QStringLiteral("/la16")));
+  EXPECT_FALSE(
+      IsSameFolder(Dir.path() + QStringLiteral("/gone"), Dir.path() + QStringLiteral("/gone")));
+  EXPECT_FALSE(IsSameFolder(QString(), QString()));
+  EXPECT_FALSE(IsSameFolder(Bin, QString()));
+}
 }  // namespace

@@ -235,6 +235,57 @@ TEST(StartUpFolder, UnwritableProgramFolderFallsBackToTheUserDataFolder) {
   EXPECT_TRUE(Harness.Environment.Boxes.empty());
 }
 
+TEST(StartUpFolder, InstalledProgramKeepsItsFilesInTheUserDataFolderEvenWhenItsOwnIsWritable) {
+  TFormHarness Harness;
+  Harness.WriteSettingsFile(SettingsBytes({"", "", "", "", "", "", "", "500"}));
+  const std::string Beside = Harness.SettingsFileBytes();
+  Harness.Environment.InstalledProgram = true;
+  TForm1& Form = Harness.Start();
+  const QString Data = Harness.Environment.UserDataFolderPath;
+  // The settings beside the program are not read, nor rewritten.
+  EXPECT_EQ(Form.TrackBar1->value(), 100);
+  EXPECT_EQ(Harness.SettingsFileBytes(), Beside);
+  EXPECT_EQ(QDir(Harness.ProgramDir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("parametres.inf")});
+  EXPECT_EQ(Form.Settings.ProgramFolder(), QFile::encodeName(Data).toStdString());
+  EXPECT_EQ(Form.FileInProgramFolder(QStringLiteral("1.bmp")), Data + QStringLiteral("1.bmp"));
+  QFile Written(Data + QStringLiteral("parametres.inf"));
+  ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+  EXPECT_EQ(Written.readAll().toStdString(),
+            "\r\n" + QFile::encodeName(Data).toStdString() + "\r\n" + EmptyLines(78));
+  EXPECT_TRUE(Harness.Environment.Boxes.empty());
+
+  // Started again, it reads what it wrote there.
+  Harness.Form.reset();
+  Written.close();
+  ASSERT_TRUE(Written.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  Written.write(SettingsBytes({"", "", "", "", "", "", "", "700"}).c_str());
+  Written.close();
+  EXPECT_EQ(Harness.Start().TrackBar1->value(), 700);
+}
+
+TEST(StartUpFolder, InstalledProgramWithAnUnwritableUserDataFolderNamesOnlyThatFolder) {
+  TFormHarness Harness;
+  Harness.Environment.InstalledProgram = true;
+  const QString Blocked = Harness.DataDir.path() + QStringLiteral("/file");
+  QFile File(Blocked);
+  ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+  File.close();
+  Harness.Environment.UserDataFolderPath = Blocked + QStringLiteral("/la16/");
+  TForm1& Form = Harness.Start();
+  EXPECT_EQ(Harness.Environment.Messages(TBoxKind::Error),
+            std::vector<QString>{
+                QStringLiteral(
+                    "Erreur d'entrée/sortie : « %1 » ne peut être écrit ; les réglages ne seront "
+                    "pas enregistrés.")
+                    .arg(Blocked + QStringLiteral("/la16/"))});
+  EXPECT_EQ(Form.FileInProgramFolder(QStringLiteral("1.bmp")),
+            Blocked + QStringLiteral("/la16/1.bmp"));
+  EXPECT_TRUE(QDir(Harness.ProgramDir.path())
+                  .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
 TEST(StartUpFolder, NeitherFolderWritableIsReportedOnceAndStartUpCompletes) {
   TFormHarness Harness;
   Harness.WriteSettingsFile("x");

@@ -36,9 +36,7 @@ class AttachedWindow {
 
   void Restitute(const TWindow& Window) {
     for (const auto& Block : BuildRestitution(Window)) {
-      std::vector<std::uint8_t> Report{0};
-      Report.insert(Report.end(), Block.begin(), Block.end());
-      Rig.Deliver(*Analyser, Report);
+      Rig.Deliver(*Analyser, BlockReport(Block));
     }
   }
 
@@ -63,18 +61,13 @@ TEST_P(UnpluggedMidRestitution, EndsTheProgramShowingTheLastWholePicture) {
   const QImage Shown = Visible(*W.Form);
   const auto Second = BuildRestitution(Pattern(2));
   for (int I = 0; I < GetParam().BlocksBefore; ++I) {
-    std::vector<std::uint8_t> Report{0};
-    Report.insert(Report.end(), Second[static_cast<std::size_t>(I)].begin(),
-                  Second[static_cast<std::size_t>(I)].end());
-    W.Rig.Deliver(*W.Analyser, Report);
+    W.Rig.Deliver(*W.Analyser, BlockReport(Second[static_cast<std::size_t>(I)]));
   }
   // Sample blocks still on their way when the cable goes are lost with it
   // (one may already be in the reader's hands); the end never comes.
   for (std::size_t I = static_cast<std::size_t>(GetParam().BlocksBefore); I + 1 < Second.size();
        ++I) {
-    std::vector<std::uint8_t> Report{0};
-    Report.insert(Report.end(), Second[I].begin(), Second[I].end());
-    W.Analyser->InjectReport(Report);
+    W.Analyser->InjectReport(BlockReport(Second[I]));
   }
 
   W.Rig.Unplug(*W.Analyser);

@@ -87,9 +87,7 @@ void TAnalyserRig::Deliver(TSimulatedHidInterface& Interface,
 
 void TAnalyserRig::DeliverRestitution(TSimulatedHidInterface& Interface, const TWindow& Window) {
   for (const auto& Block : BuildRestitution(Window)) {
-    std::vector<std::uint8_t> Report{0};
-    Report.insert(Report.end(), Block.begin(), Block.end());
-    Deliver(Interface, Report);
+    Deliver(Interface, BlockReport(Block));
   }
 }
 
@@ -118,6 +116,14 @@ std::vector<TReportHead> TAnalyserRig::Heads(const TSimulatedHidInterface& Inter
     Heads.push_back(Head);
   }
   return Heads;
+}
+
+std::vector<std::uint8_t> BlockReport(const std::array<std::uint8_t, BlockSize>& Block) {
+  // Sized at once: growing a one-byte vector by the block's bytes is an
+  // overrun to GCC 12's optimiser.
+  std::vector<std::uint8_t> Report(Block.size() + 1, 0);
+  std::copy(Block.begin(), Block.end(), Report.begin() + 1);
+  return Report;
 }
 
 std::vector<std::uint8_t> BlockReport(std::uint8_t Code, const std::vector<std::uint8_t>& Bytes) {

@@ -81,6 +81,9 @@ class TAnalyserRig {
   std::shared_ptr<int> Handled = std::make_shared<int>(0);
 };
 
+/// The input report that carries Block: report id 0, then the block's bytes.
+std::vector<std::uint8_t> BlockReport(const std::array<std::uint8_t, BlockSize>& Block);
+
 /// One input report: report id 0, the block code, then Bytes.
 std::vector<std::uint8_t> BlockReport(std::uint8_t Code,
                                       const std::vector<std::uint8_t>& Bytes = {});

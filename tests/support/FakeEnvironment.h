@@ -23,6 +23,7 @@ class TFakeEnvironment : public TEnvironment {
 
   QString ProgramFolder() const override { return ProgramFolderPath; }
   QString UserDataFolder() const override { return UserDataFolderPath; }
+  bool Installed() const override { return InstalledProgram; }
   QDateTime Now() const override { return Clock; }
   void ShowError(const QString& Message) override;
   void ShowInformation(const QString& Message) override;
@@ -41,6 +42,7 @@ class TFakeEnvironment : public TEnvironment {
 
   QString ProgramFolderPath;
   QString UserDataFolderPath;
+  bool InstalledProgram = false;
   QDateTime Clock{QDate(2026, 3, 1), QTime(9, 7, 5)};
   /// The answer to every yes/no box.
   bool YesNoAnswer = false;

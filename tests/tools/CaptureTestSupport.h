@@ -29,7 +29,10 @@ inline std::string Hex(const std::vector<std::uint8_t>& Report) {
   for (std::size_t I = 0; I < Length; ++I) {
     char Pair[4];
     std::snprintf(Pair, sizeof Pair, "%02X", Report[I]);
-    Text += (I == 0 ? "" : " ") + std::string(Pair);
+    if (I != 0) {
+      Text += ' ';
+    }
+    Text += Pair;
   }
   return Text;
 }
