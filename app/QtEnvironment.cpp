@@ -14,7 +14,7 @@
 #include <QUrl>
 
 #include "app/SimulatedMachine.h"
-#include "link/LinuxHidPlatform.h"
+#include "link/SystemHidPlatform.h"
 
 namespace {
 QString WithSeparator(QString Folder) {
@@ -40,7 +40,7 @@ TQtEnvironment::TQtEnvironment(THidBackend Backend) {
   if (Backend == THidBackend::Simulated) {
     Simulation = std::make_unique<TSimulatedMachine>();
   } else {
-    Platform = std::make_unique<TLinuxHidPlatform>();
+    Platform = MakeSystemHidPlatform();
   }
 }
 

@@ -29,7 +29,8 @@ class TLinuxHidPlatform : public THidPlatform {
   /// reads the identity and the report descriptor from sysfs.
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override;
   std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) override;
-  int ChangeNoticeFd() const override;
+  /// The udev monitor's descriptor.
+  TWaitable ChangeNotice() const override;
   /// Takes the pending udev events; a removed interface loses its number.
   void DrainChangeNotice() override;
 

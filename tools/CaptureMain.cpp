@@ -6,7 +6,7 @@
 #include <ctime>
 #include <iostream>
 
-#include "link/LinuxHidPlatform.h"
+#include "link/SystemHidPlatform.h"
 #include "tools/CaptureTool.h"
 
 namespace {
@@ -24,7 +24,7 @@ std::string Now() {
 int main(int Argc, char** Argv) {
   TCaptureToolEnvironment Env(std::cout, std::cerr);
   Env.ShowProgress = ::isatty(STDERR_FILENO) == 1;
-  Env.HardwarePlatform = [] { return std::make_unique<TLinuxHidPlatform>(); };
+  Env.HardwarePlatform = [] { return MakeSystemHidPlatform(); };
   if (const char* Scale = std::getenv(SimulationTimeScaleVariable)) {
     Env.SimulationTimeScale = Scale;
   }
