@@ -1,0 +1,39 @@
+#include "tools/CapturePlatform.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+void PrepareStandardStreams() {
+  // The samples go out byte for byte, as on every other system.
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::SetConsoleOutputCP(CP_UTF8);
+}
+
+bool StandardErrorIsTerminal() {
+  DWORD Mode = 0;
+  return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &Mode) != 0;
+}
+
+bool LocalTime(std::time_t Time, std::tm& Local) {
+  return ::localtime_s(&Local, &Time) == 0;
+}
+
+unsigned long ProcessNumber() {
+  return ::GetCurrentProcessId();
+}
+
+TNewFile CreateNewFile(const std::string& Path) {
+  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE) {
+    const DWORD Error = ::GetLastError();
+    return Error == ERROR_FILE_EXISTS || Error == ERROR_ALREADY_EXISTS ? TNewFile::Exists
+                                                                       : TNewFile::Failed;
+  }
+  ::CloseHandle(File);
+  return TNewFile::Created;
+}
