@@ -36,6 +36,7 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
              [this](int Group, int N, std::uint8_t Value) { DrawSample(Group, N, Value); });
   if (Code == BlockRestitutionEnd) {
     PresentScreen();
+    ++RestitutionsShown;
     // Markers survive the windows a halted trace is scrolled through.
     if (SpeedButton26->isChecked() && SpeedButton23->isChecked()) {
       DrawMarkers();

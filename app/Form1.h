@@ -348,6 +348,9 @@ class TForm1 : public QMainWindow {
   TJvHidDevice* AnalyserDevice = nullptr;
   /// The values shared by the handlers.
   TApplicationState State;
+  /// Restitutions whose end block has been drawn: a picture shown. Only the
+  /// measurement hooks read it.
+  std::int64_t RestitutionsShown = 0;
   /// Outside world: folders, clock, boxes, beep, shell.
   TEnvironment& Environment;
   /// The About window, created hidden by process entry and kept.

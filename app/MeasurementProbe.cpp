@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <chrono>
@@ -10,11 +11,13 @@
 #include <ctime>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acquisition/TimeBase.h"
 #include "app/Form1.h"
 #include "app/ProcessTimes.h"
+#include "link/JvHidControllerClass.h"
 
 namespace {
 
@@ -144,6 +147,117 @@ class TLoopProbe : public QObject {
   TSnapshot Start;
 };
 
+// Drives the window through a script of steps, polling its state: the
+// scenarios that run la16 against a real kernel device read its lines.
+class TStepsProbe : public QObject {
+ public:
+  TStepsProbe(TForm1& Form, std::vector<TProbeStep> Script)
+      : QObject(&Form), Form(Form), Script(std::move(Script)) {
+    Poll.setInterval(10);
+    connect(&Poll, &QTimer::timeout, this, [this] { Run(); });
+    Poll.start();
+    PrintProbeLine("steps started");
+  }
+
+ private:
+  // Whether the step is done; Begin is true at its first poll.
+  bool Step(const TProbeStep& Current, bool Begin) {
+    switch (Current.Kind) {
+      case TProbeStep::Attached:
+        if (Form.AnalyserDevice == nullptr || !Form.GroupBox2->isEnabled()) {
+          return false;
+        }
+        PrintProbeLine(std::string("attached reader=") +
+                       (Form.AnalyserDevice->ReaderRunning() ? "1" : "0"));
+        return true;
+      case TProbeStep::Loop:
+        Form.SpeedButton24->click();
+        PrintProbeLine("loop");
+        return true;
+      case TProbeStep::Shown:
+        if (Begin) {
+          Target = Form.RestitutionsShown + Current.Value;
+        }
+        if (Form.RestitutionsShown < Target) {
+          return false;
+        }
+        PrintProbeLine("shown restitutions=" + std::to_string(Form.RestitutionsShown));
+        return true;
+      case TProbeStep::Halt:
+        if (Begin) {
+          Form.SpeedButton23->click();
+        }
+        if (!Quiet(Begin)) {
+          return false;
+        }
+        PrintProbeLine("halt snapshot=" + Form.FileInProgramFolder("1.bmp").toStdString() +
+                       " restitutions=" + std::to_string(Form.RestitutionsShown));
+        return true;
+      case TProbeStep::Scroll:
+        if (Begin) {
+          Target = Form.RestitutionsShown + 1;
+          Form.ScrollBar1->setValue(Current.Value);
+        }
+        if (Form.RestitutionsShown < Target || !Quiet(Begin)) {
+          return false;
+        }
+        PrintProbeLine("scroll position=" + std::to_string(Form.ScrollBar1->value()) +
+                       " snapshot=" + Form.FileInProgramFolder("1.bmp").toStdString());
+        return true;
+      case TProbeStep::Quit:
+        PrintProbeLine("quit");
+        Form.Quitter2Click();
+        return true;
+    }
+    return true;
+  }
+
+  // True once every restitution begun has been shown (block 1 counted as
+  // often as block 21, since the script began) and neither counter has moved
+  // for half a second.
+  bool Quiet(bool Begin) {
+    const auto Now = std::chrono::steady_clock::now();
+    const std::int64_t Begun = Form.State.RestitutionCount - FirstCount;
+    const std::int64_t Shown = Form.RestitutionsShown - FirstShown;
+    if (Begin || Begun != LastBegun || Shown != LastShown) {
+      LastBegun = Begun;
+      LastShown = Shown;
+      LastChange = Now;
+      return false;
+    }
+    return Begun <= Shown && Now - LastChange >= std::chrono::milliseconds(500);
+  }
+
+  void Run() {
+    if (Index == 0 && !Started) {
+      FirstShown = Form.RestitutionsShown;
+      FirstCount = Form.State.RestitutionCount;
+    }
+    while (Index < Script.size()) {
+      const bool Begin = !Started;
+      Started = true;
+      if (!Step(Script[Index], Begin)) {
+        return;
+      }
+      ++Index;
+      Started = false;
+    }
+    Poll.stop();
+  }
+
+  TForm1& Form;
+  const std::vector<TProbeStep> Script;
+  std::size_t Index = 0;
+  bool Started = false;
+  std::int64_t Target = 0;
+  std::int64_t FirstShown = 0;
+  std::int32_t FirstCount = 0;
+  std::int64_t LastBegun = 0;
+  std::int64_t LastShown = 0;
+  std::chrono::steady_clock::time_point LastChange;
+  QTimer Poll;
+};
+
 }  // namespace
 
 void InstallMeasurementProbe(TForm1& Form) {
@@ -154,12 +268,15 @@ void InstallMeasurementProbe(TForm1& Form) {
   const std::optional<TProbeRequest> Request = ParseProbeRequest(
       std::string_view(Value.constData(), static_cast<std::size_t>(Value.size())));
   if (!Request) {
-    std::fprintf(stderr, "LA16_PROBE=%s not understood: first-paint or loop:SECONDS\n",
+    std::fprintf(stderr,
+                 "LA16_PROBE=%s not understood: first-paint, loop:SECONDS or steps:STEP,...\n",
                  Value.constData());
     return;
   }
   if (Request->Kind == TProbeRequest::FirstPaint) {
     new TFirstPaintProbe(Form);
+  } else if (Request->Kind == TProbeRequest::Steps) {
+    new TStepsProbe(Form, Request->Script);
   } else {
     new TLoopProbe(Form, Request->Seconds);
   }

@@ -11,10 +11,21 @@
 //   OpenReader() opens it for reading input reports only.
 // - A handle is closed when it is destroyed. Write() is synchronous and sends
 //   one whole output report, report id byte first. Read() returns one input
-//   report (report id byte first) or gives up after a timeout; Cancel(), from
-//   any thread, makes the pending Read() return, or the next one when none is
-//   pending. Reads and writes on an interface that was unplugged fail with
-//   ENODEV; a read of zero bytes asked for fails with EINVAL.
+//   report or gives up after a timeout; Cancel(), from any thread, makes the
+//   pending Read() return, or the next one when none is pending. Reads and
+//   writes on an interface that was unplugged fail with ENODEV; a read of zero
+//   bytes asked for fails with EINVAL.
+// - Report ids: every report, both ways, has its report id byte first, also
+//   on an interface that does not number its reports, where the id is 0 and
+//   is not sent on the wire. Read() puts at most Length bytes in the buffer
+//   and Bytes counts the id byte: a 64-byte unnumbered report read into 65
+//   bytes gives 65 bytes, 0 first. This is how the original system delivers
+//   reports; Linux hidraw differs on reads only (link/HidrawReports.h):
+//   its read() leaves the id byte out of unnumbered reports, and the Linux
+//   reader puts 0 back in front, so no caller sees the difference. Its
+//   write() takes the id byte first, 0 for unnumbered, as here, and the
+//   kernel drops that 0 before the report reaches a USB device: writes pass
+//   unchanged.
 // - ChangeNotice() is signalled when an interface was added or removed;
 //   DrainChangeNotice() lowers it. Whoever runs the main thread watches it.
 // - Every call is made on the main thread, except OpenReader(), Read(),
@@ -108,7 +119,8 @@ class THidHandle {
                      THidError& Error) = 0;
 
   /// Waits up to TimeoutMs for one input report and copies up to Length of
-  /// its bytes into Buffer (the rest of a longer report is lost).
+  /// its bytes, report id byte first (0 when the interface does not number
+  /// its reports), into Buffer; the rest of a longer report is lost.
   virtual THidReadResult Read(std::uint8_t* Buffer, std::size_t Length, int TimeoutMs) = 0;
 
   /// Ends the pending Read() (or the next one) with Cancelled. Any thread.

@@ -1,5 +1,6 @@
 #include "link/LinuxHidHandle.h"
 
+#include "link/HidrawReports.h"
 #include "link/ReportDescriptor.h"
 
 #include <fcntl.h>
@@ -72,15 +73,40 @@ TSysfsInfo ReadSysfs(dev_t Node) {
   return Info;
 }
 
-bool CapsFromDescriptor(const std::uint8_t* Bytes, std::size_t Size, THidCaps& Caps,
-                        THidError& Error) {
-  TReportLengths Lengths;
+bool DescribeReports(const std::uint8_t* Bytes, std::size_t Size, TReportLengths& Lengths,
+                     TReportNumbering& Numbering, THidError& Error) {
   std::string Problem;
-  if (!ParseReportDescriptor(Bytes, Size, Lengths, Problem)) {
+  if (!ParseReportDescriptor(Bytes, Size, Lengths, Numbering, Problem)) {
     Error = {EINVAL, "report descriptor: " + Problem};
     return false;
   }
+  return true;
+}
+
+bool CapsFromDescriptor(const std::uint8_t* Bytes, std::size_t Size, THidCaps& Caps,
+                        THidError& Error) {
+  TReportLengths Lengths;
+  TReportNumbering Numbering;
+  if (!DescribeReports(Bytes, Size, Lengths, Numbering, Error)) {
+    return false;
+  }
   Caps = {Lengths.Input, Lengths.Output};
+  return true;
+}
+
+// The report descriptor of the open hidraw node Fd.
+bool ReadDescriptor(int Fd, hidraw_report_descriptor& Descriptor, THidError& Error) {
+  int Size = 0;
+  if (::ioctl(Fd, HIDIOCGRDESCSIZE, &Size) < 0) {
+    Error = THidError::FromErrno();
+    return false;
+  }
+  Descriptor = {};
+  Descriptor.size = static_cast<std::uint32_t>(std::clamp(Size, 0, HID_MAX_DESCRIPTOR_SIZE));
+  if (::ioctl(Fd, HIDIOCGRDESC, &Descriptor) < 0) {
+    Error = THidError::FromErrno();
+    return false;
+  }
   return true;
 }
 
@@ -91,11 +117,16 @@ THidReadResult FailedRead(THidError Error) {
   return Result;
 }
 
-/// A hidraw node open read-write (main handle) or read-only (reader).
+/// A hidraw node open read-write (main handle) or read-only (reader). A
+/// reader knows whether the interface numbers its input reports, and puts the
+/// id byte that hidraw leaves out of unnumbered ones back in front.
 class TFdHandle : public THidHandle {
  public:
-  TFdHandle(TUniqueFd Node, THidAccess Mode, TUniqueFd CancelEvent)
-      : Fd(std::move(Node)), Mode(Mode), CancelFd(std::move(CancelEvent)) {}
+  TFdHandle(TUniqueFd Node, THidAccess Mode, TUniqueFd CancelEvent, bool InputNumbered = false)
+      : Fd(std::move(Node)),
+        Mode(Mode),
+        CancelFd(std::move(CancelEvent)),
+        InputNumbered(InputNumbered) {}
 
   THidAccess Access() const override { return Mode; }
 
@@ -116,18 +147,9 @@ class TFdHandle : public THidHandle {
   }
 
   bool GetCaps(THidCaps& Caps, THidError& Error) override {
-    int Size = 0;
-    if (::ioctl(Fd.Get(), HIDIOCGRDESCSIZE, &Size) < 0) {
-      Error = THidError::FromErrno();
-      return false;
-    }
-    hidraw_report_descriptor Descriptor{};
-    Descriptor.size = static_cast<std::uint32_t>(std::clamp(Size, 0, HID_MAX_DESCRIPTOR_SIZE));
-    if (::ioctl(Fd.Get(), HIDIOCGRDESC, &Descriptor) < 0) {
-      Error = THidError::FromErrno();
-      return false;
-    }
-    return CapsFromDescriptor(Descriptor.value, Descriptor.size, Caps, Error);
+    hidraw_report_descriptor Descriptor;
+    return ReadDescriptor(Fd.Get(), Descriptor, Error) &&
+           CapsFromDescriptor(Descriptor.value, Descriptor.size, Caps, Error);
   }
 
   bool GetNumInputBuffers(std::uint32_t& Count) override {
@@ -147,6 +169,8 @@ class TFdHandle : public THidHandle {
       Error = THidError::FromCode(EINVAL);
       return false;
     }
+    // hidraw takes the report as the platform gives it: report id first, 0
+    // when the interface does not number its output reports.
     ssize_t Count;
     do {
       Count = ::write(Fd.Get(), Report, Length);
@@ -184,7 +208,10 @@ class TFdHandle : public THidHandle {
       return FailedRead(THidError::FromCode(ENODEV));
     }
     if (Fds[0].revents & POLLIN) {
-      const ssize_t Count = ::read(Fd.Get(), Buffer, Length);
+      // Read as the kernel gives it, then restore the id byte: Length bytes
+      // always hold what the caller can take, whichever the numbering.
+      Raw.resize(Length);
+      const ssize_t Count = ::read(Fd.Get(), Raw.data(), Length);
       if (Count < 0) {
         if (errno == EAGAIN || errno == EINTR) {
           return Result;
@@ -192,7 +219,8 @@ class TFdHandle : public THidHandle {
         return FailedRead(THidError::FromErrno());
       }
       Result.Status = THidReadResult::Report;
-      Result.Bytes = static_cast<std::size_t>(Count);
+      Result.Bytes = RestoreReportId(Raw.data(), static_cast<std::size_t>(Count), InputNumbered,
+                                     Buffer, Length);
     }
     return Result;
   }
@@ -208,7 +236,29 @@ class TFdHandle : public THidHandle {
   TUniqueFd Fd;
   const THidAccess Mode;
   TUniqueFd CancelFd;
+  const bool InputNumbered;
+  std::vector<std::uint8_t> Raw;  // the last report as read, used by one reader at a time
 };
+
+// A reader on an open node, for an interface whose input reports are
+// numbered or not.
+std::unique_ptr<THidHandle> MakeReader(TUniqueFd Fd, bool InputNumbered, THidError& Error) {
+  TUniqueFd Cancel(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  if (!Cancel.Valid()) {
+    Error = THidError::FromErrno();
+    return nullptr;
+  }
+  return std::make_unique<TFdHandle>(std::move(Fd), THidAccess::ReadOnly, std::move(Cancel),
+                                     InputNumbered);
+}
+
+TUniqueFd OpenForReading(const std::string& Path, THidError& Error) {
+  TUniqueFd Fd(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!Fd.Valid()) {
+    Error = THidError::FromErrno();
+  }
+  return Fd;
+}
 
 /// Queries without an open node, for a node we may not open.
 class TQueryHandle : public THidHandle {
@@ -288,17 +338,26 @@ std::unique_ptr<THidHandle> OpenHidrawReadWrite(const std::string& Path, THidErr
 }
 
 std::unique_ptr<THidHandle> OpenHidrawReader(const std::string& Path, THidError& Error) {
-  TUniqueFd Fd(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  TUniqueFd Fd = OpenForReading(Path, Error);
   if (!Fd.Valid()) {
-    Error = THidError::FromErrno();
     return nullptr;
   }
-  TUniqueFd Cancel(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  if (!Cancel.Valid()) {
-    Error = THidError::FromErrno();
+  // Whether the id byte comes with each report is the descriptor's to say;
+  // without it the reports could not be told apart from their data.
+  hidraw_report_descriptor Descriptor;
+  TReportLengths Lengths;
+  TReportNumbering Numbering;
+  if (!ReadDescriptor(Fd.Get(), Descriptor, Error) ||
+      !DescribeReports(Descriptor.value, Descriptor.size, Lengths, Numbering, Error)) {
     return nullptr;
   }
-  return std::make_unique<TFdHandle>(std::move(Fd), THidAccess::ReadOnly, std::move(Cancel));
+  return MakeReader(std::move(Fd), Numbering.Input, Error);
+}
+
+std::unique_ptr<THidHandle> OpenHidrawReader(const std::string& Path, bool InputNumbered,
+                                             THidError& Error) {
+  TUniqueFd Fd = OpenForReading(Path, Error);
+  return Fd.Valid() ? MakeReader(std::move(Fd), InputNumbered, Error) : nullptr;
 }
 
 std::unique_ptr<THidHandle> OpenHidrawQueryOnly(const std::string& Path, THidError& Error) {

@@ -28,6 +28,8 @@ class TLinuxHidPlatform : public THidPlatform {
   /// Opens /dev/hidrawN read-write; when refused, a query-only handle that
   /// reads the identity and the report descriptor from sysfs.
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override;
+  /// Opens /dev/hidrawN for reading; reports of an interface without report
+  /// ids come with report id 0 in front, as the platform contract wants.
   std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) override;
   /// The udev monitor's descriptor.
   TWaitable ChangeNotice() const override;

@@ -39,8 +39,10 @@ std::uint16_t LengthOf(const std::array<std::uint64_t, 256>& Bits) {
   return Most == 0 ? 0 : static_cast<std::uint16_t>((Most + 7) / 8 + 1);
 }
 
-bool Fail(TReportLengths& Lengths, std::string& Error, std::string Message) {
+bool Fail(TReportLengths& Lengths, TReportNumbering& Numbering, std::string& Error,
+          std::string Message) {
   Lengths = {};
+  Numbering = {};
   Error = std::move(Message);
   return false;
 }
@@ -48,11 +50,17 @@ bool Fail(TReportLengths& Lengths, std::string& Error, std::string Message) {
 }  // namespace
 
 bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
-                           TReportLengths& Lengths, std::string& Error) {
+                           TReportLengths& Lengths, TReportNumbering& Numbering,
+                           std::string& Error) {
   Lengths = {};
+  Numbering = {};
   Error.clear();
   // Bits per report id and direction (input, output, feature).
   std::array<std::array<std::uint64_t, 256>, 3> Bits{};
+  // Whether a main item of the direction came under a report id. The kernel
+  // registers a report for every main item, even one of no bits, and numbers
+  // the direction's reports as soon as one of them has an id.
+  std::array<bool, 3> Numbered{};
   TGlobals Globals;
   std::vector<TGlobals> Stack;
 
@@ -62,11 +70,11 @@ bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
     if (Prefix == LongItemPrefix) {
       // Long items carry nothing about lengths: skip them whole.
       if (Size - At < 3) {
-        return Fail(Lengths, Error, "long item cut short");
+        return Fail(Lengths, Numbering, Error, "long item cut short");
       }
       const std::size_t DataSize = Descriptor[At + 1];
       if (Size - At - 3 < DataSize) {
-        return Fail(Lengths, Error, "long item cut short");
+        return Fail(Lengths, Numbering, Error, "long item cut short");
       }
       At += 3 + DataSize;
       continue;
@@ -74,7 +82,7 @@ bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
     static constexpr std::size_t DataSizes[] = {0, 1, 2, 4};
     const std::size_t DataSize = DataSizes[Prefix & 3];
     if (Size - At - 1 < DataSize) {
-      return Fail(Lengths, Error, "item cut short");
+      return Fail(Lengths, Numbering, Error, "item cut short");
     }
     std::uint32_t Value = 0;
     for (std::size_t I = 0; I < DataSize; ++I) {
@@ -94,19 +102,19 @@ bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
           break;
         case TagReportId:
           if (Value == 0 || Value > 255) {
-            return Fail(Lengths, Error, "invalid report id");
+            return Fail(Lengths, Numbering, Error, "invalid report id");
           }
           Globals.ReportId = Value;
           break;
         case TagPush:
           if (Stack.size() == MaxPushDepth) {
-            return Fail(Lengths, Error, "too many pushes");
+            return Fail(Lengths, Numbering, Error, "too many pushes");
           }
           Stack.push_back(Globals);
           break;
         case TagPop:
           if (Stack.empty()) {
-            return Fail(Lengths, Error, "pop without push");
+            return Fail(Lengths, Numbering, Error, "pop without push");
           }
           Globals = Stack.back();
           Stack.pop_back();
@@ -119,15 +127,23 @@ bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
       // Both factors are below 2^32, so the product fits in 64 bits.
       const std::uint64_t ItemBits =
           static_cast<std::uint64_t>(Globals.ReportSize) * Globals.ReportCount;
+      Numbered[Direction] = Numbered[Direction] || Globals.ReportId != 0;
       auto& Total = Bits[Direction][Globals.ReportId];
       Total = SaturatingAdd(Total, ItemBits);
       if (Total == std::numeric_limits<std::uint64_t>::max() || (Total + 7) / 8 > MaxReportBytes) {
-        return Fail(Lengths, Error, "report too long");
+        return Fail(Lengths, Numbering, Error, "report too long");
       }
     }
   }
   Lengths.Input = LengthOf(Bits[0]);
   Lengths.Output = LengthOf(Bits[1]);
   Lengths.Feature = LengthOf(Bits[2]);
+  Numbering = {Numbered[0], Numbered[1], Numbered[2]};
   return true;
+}
+
+bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
+                           TReportLengths& Lengths, std::string& Error) {
+  TReportNumbering Ignored;
+  return ParseReportDescriptor(Descriptor, Size, Lengths, Ignored, Error);
 }

@@ -1,6 +1,7 @@
 // Report lengths from a HID report descriptor, as the system reports them:
-// the largest input and output report in bytes, report id byte included.
-// Pure; no system calls.
+// the largest input and output report in bytes, report id byte included; and,
+// per direction, whether the interface numbers its reports. Pure; no system
+// calls.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +17,23 @@ struct TReportLengths {
   std::uint16_t Feature = 0;
 };
 
+/// Whether the reports of each direction are numbered: true when a report of
+/// that direction is declared under a report id, as the kernel decides it.
+/// A numbered report travels with its id byte first; an unnumbered one
+/// travels without it (its id is 0).
+struct TReportNumbering {
+  bool Input = false;
+  bool Output = false;
+  bool Feature = false;
+};
+
 /// Parses Size bytes of a report descriptor. Returns false with a message in
 /// Error for a descriptor that is cut short, pops more than it pushed, uses
-/// report id 0 or declares a report longer than 65534 bytes; Lengths is then
-/// left zero. Never reads outside the Size bytes.
+/// report id 0 or declares a report longer than 65534 bytes; Lengths and
+/// Numbering are then left zero. Never reads outside the Size bytes.
+bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
+                           TReportLengths& Lengths, TReportNumbering& Numbering,
+                           std::string& Error);
+/// The same, for a caller that needs only the lengths.
 bool ParseReportDescriptor(const std::uint8_t* Descriptor, std::size_t Size,
                            TReportLengths& Lengths, std::string& Error);

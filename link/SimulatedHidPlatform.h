@@ -4,6 +4,16 @@
 // platform contract of HidPlatform.h as the hidraw backend does (per-reader
 // input queues of 64 reports, ENODEV once unplugged, reads bounded by their
 // timeout). Qt-free.
+//
+// Reports are queued and collected in the platform's form, report id byte
+// first (0 for an interface that does not number its reports), which is what
+// the Linux handles give their callers, not what the kernel's hidraw node
+// gives them: for an unnumbered interface, hidraw's read() returns the report
+// without its id byte and the Linux reader puts the 0 back in front; hidraw's
+// write() takes the id byte first, as here, and is not converted. So an
+// injected report stands for what the Linux reader returns after its
+// conversion, and a written report for exactly the bytes hidraw's write()
+// receives (and the uhid driver hands on to the program behind a device).
 #pragma once
 
 #include "link/HidPlatform.h"
@@ -63,12 +73,15 @@ class TSimulatedHidInterface {
   void FailWrites(int Code);
   void SetWriteHook(TWriteHook Hook);
 
-  /// Queues one input report (report id byte first) for every open reader;
-  /// with no reader open, it is lost, as on a device node nobody reads.
+  /// Queues one input report, report id byte first (0 when unnumbered: the
+  /// form the Linux reader returns), for every open reader; with no reader
+  /// open, it is lost, as on a device node nobody reads. A read into a
+  /// shorter buffer takes the first bytes and drops the rest, as hidraw does.
   void InjectReport(const std::uint8_t* Report, std::size_t Size);
   void InjectReport(const std::vector<std::uint8_t>& Report);
 
-  /// Output reports written so far, oldest first.
+  /// Output reports written so far, oldest first, report id byte first: the
+  /// bytes a hidraw node's write() would receive.
   std::vector<std::vector<std::uint8_t>> WrittenReports() const;
   /// Readers open now, and a wait until at least Count are.
   std::size_t ReaderCount() const;

@@ -174,9 +174,13 @@ void TAnalyserFirmware::BeginAcquisition(TSimTime Now) {
   AcquisitionRequested = false;
   const TSimTime Period = SamplePeriodOfCode(Current.TimeBaseCode);
   Current.TriggerTime = FindTrigger(Now, Period);
-  for (std::size_t I = 0; I < Recording.size(); ++I) {
-    Recording[I] = Signals.Inputs(Current.TriggerTime + static_cast<TSimTime>(I) * Period, Period,
-                                  Current.PullUp);
+  if (Fixed) {
+    Recording = *Fixed;
+  } else {
+    for (std::size_t I = 0; I < Recording.size(); ++I) {
+      Recording[I] = Signals.Inputs(Current.TriggerTime + static_cast<TSimTime>(I) * Period, Period,
+                                    Current.PullUp);
+    }
   }
   AcquisitionEnd = Current.TriggerTime + MemorySamples * Period;
   Current.Activity = TFirmwareActivity::Acquiring;

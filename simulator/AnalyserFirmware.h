@@ -88,9 +88,14 @@ TSimTime ReportInterval(std::uint16_t PcSpeed);
 /// - Values it cannot use (a code that names no time base, a trigger mode
 ///   above 3, a pull other than 0 or 1) are ignored; a view offset beyond
 ///   MaxViewOffset is clamped to it.
+///
+/// With a fixed memory, every acquisition records those samples instead of
+/// the generated signals; the trigger wait and all timing stay the same.
 class TAnalyserFirmware {
  public:
-  explicit TAnalyserFirmware(std::uint32_t Seed = 1) : Signals(Seed) {}
+  explicit TAnalyserFirmware(std::uint32_t Seed = 1,
+                             std::optional<TSampleMemory> FixedMemory = std::nullopt)
+      : Signals(Seed), Fixed(std::move(FixedMemory)) {}
 
   /// Applies one command received at Now.
   void Execute(const TFirmwareCommand& Command, TSimTime Now);
@@ -114,6 +119,7 @@ class TAnalyserFirmware {
   void RestartAcquisition(TSimTime Now);
 
   TSignalGenerator Signals;
+  std::optional<TSampleMemory> Fixed;
   TFirmwareState Current;
   TSampleMemory Recorded{};
   TSampleMemory Recording{};

@@ -6,7 +6,9 @@
 #include <array>
 
 TSimulatedAnalyser::TSimulatedAnalyser(TReportSink Sink, TSimulatorOptions Options)
-    : Sink(std::move(Sink)), Clock(Options.TimeScale), Firmware(Options.Seed) {
+    : Sink(std::move(Sink)),
+      Clock(Options.TimeScale),
+      Firmware(Options.Seed, std::move(Options.FixedMemory)) {
   Worker = std::thread([this] { Run(); });
 }
 

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "simulator/AnalyserFirmware.h"
@@ -21,6 +22,8 @@ struct TSimulatorOptions {
   double TimeScale = 1.0;
   /// Picks the data bytes of the I2C and SPI transfers on inputs 9 to 15.
   std::uint32_t Seed = 1;
+  /// When set, what every acquisition records instead of the signals.
+  std::optional<TSampleMemory> FixedMemory = std::nullopt;
 };
 
 /// Commands waiting for the firmware beyond this many are dropped, as a

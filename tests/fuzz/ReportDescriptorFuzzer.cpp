@@ -35,8 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     std::memcpy(Descriptor.get(), Data, Size);
   }
   TReportLengths Lengths{7, 7, 7};
+  TReportNumbering Numbering{true, true, true};
   std::string Error = "stale";
-  if (ParseReportDescriptor(Descriptor.get(), Size, Lengths, Error)) {
+  if (ParseReportDescriptor(Descriptor.get(), Size, Lengths, Numbering, Error)) {
     Check(Error.empty(), "success with an error message");
     Check(Plausible(Lengths.Input) && Plausible(Lengths.Output) && Plausible(Lengths.Feature),
           "report length of one byte");
@@ -44,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Check(!Error.empty(), "refusal without a message");
     Check(Lengths.Input == 0 && Lengths.Output == 0 && Lengths.Feature == 0,
           "refusal with lengths");
+    Check(!Numbering.Input && !Numbering.Output && !Numbering.Feature, "refusal with numbering");
   }
 
   // A long item appended to a good descriptor (skipped whole) changes nothing.

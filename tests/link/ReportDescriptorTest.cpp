@@ -11,6 +11,7 @@ struct TDescriptorCase {
   std::string Name;
   std::vector<std::uint8_t> Bytes;
   TReportLengths Expected;
+  TReportNumbering Numbered;  // input, output, feature
 };
 
 void PrintTo(const TDescriptorCase& Case, std::ostream* Out) {
@@ -68,6 +69,27 @@ const std::vector<std::uint8_t> PushPop = {
     0x81, 0x02,                    // eight bits
 };
 
+// The analyser's interface again, with its reports behind report id 1.
+const std::vector<std::uint8_t> VendorDefined64WithId = {
+    0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01,  // report id 1
+    0x19, 0x01, 0x29, 0x40, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,
+    0x95, 0x40, 0x81, 0x00, 0x19, 0x01, 0x29, 0x40, 0x91, 0x00, 0xC0,
+};
+
+// Two unnumbered input bytes, then a feature report behind id 3: only the
+// feature direction is numbered.
+const std::vector<std::uint8_t> NumberedFeatureOnly = {
+    0x75, 0x08, 0x95, 0x02, 0x81, 0x02,  // input, no id
+    0x85, 0x03, 0xB1, 0x02,              // report id 3, feature
+};
+
+// A report id set between push and pop is gone again at the input item.
+const std::vector<std::uint8_t> ReportIdPoppedAway = {
+    0x75, 0x08, 0x95, 0x01, 0xA4,  // push
+    0x85, 0x02, 0xB4,              // report id 2, pop
+    0x81, 0x02,                    // one unnumbered input byte
+};
+
 // A long item (skipped whole) in the middle of a 4-byte input report.
 const std::vector<std::uint8_t> LongItem = {
     0x75, 0x08, 0x95, 0x04, 0xFE, 0x03, 0x10, 0x81, 0x91, 0xB1, 0x81, 0x02,
@@ -75,26 +97,45 @@ const std::vector<std::uint8_t> LongItem = {
 
 class ReportDescriptorLengths : public testing::TestWithParam<TDescriptorCase> {};
 
-TEST_P(ReportDescriptorLengths, GivesTheLargestReportsWithTheIdByte) {
+TEST_P(ReportDescriptorLengths, GivesTheLargestReportsWithTheIdByteAndTheirNumbering) {
   const auto& Case = GetParam();
   TReportLengths Lengths;
+  TReportNumbering Numbering{!Case.Numbered.Input, !Case.Numbered.Output, !Case.Numbered.Feature};
   std::string Error;
-  ASSERT_TRUE(ParseReportDescriptor(Case.Bytes.data(), Case.Bytes.size(), Lengths, Error)) << Error;
+  ASSERT_TRUE(
+      ParseReportDescriptor(Case.Bytes.data(), Case.Bytes.size(), Lengths, Numbering, Error))
+      << Error;
   EXPECT_EQ(Lengths.Input, Case.Expected.Input);
   EXPECT_EQ(Lengths.Output, Case.Expected.Output);
   EXPECT_EQ(Lengths.Feature, Case.Expected.Feature);
+  EXPECT_EQ(Numbering.Input, Case.Numbered.Input);
+  EXPECT_EQ(Numbering.Output, Case.Numbered.Output);
+  EXPECT_EQ(Numbering.Feature, Case.Numbered.Feature);
+
+  // The lengths alone, as the capability queries ask for them.
+  TReportLengths Alone;
+  ASSERT_TRUE(ParseReportDescriptor(Case.Bytes.data(), Case.Bytes.size(), Alone, Error));
+  EXPECT_EQ(Alone.Input, Case.Expected.Input);
+  EXPECT_EQ(Alone.Output, Case.Expected.Output);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Captured, ReportDescriptorLengths,
-    testing::Values(TDescriptorCase{"VendorDefined64", VendorDefined64, {65, 65, 0}},
-                    TDescriptorCase{"Keyboard", Keyboard, {9, 2, 0}},
-                    TDescriptorCase{"Mouse", Mouse, {4, 0, 0}},
-                    TDescriptorCase{"WithReportIds", WithReportIds, {8, 2, 0}},
-                    TDescriptorCase{"PushPop", PushPop, {3, 0, 0}},
-                    TDescriptorCase{"LongItem", LongItem, {5, 0, 0}},
-                    TDescriptorCase{"Empty", {}, {0, 0, 0}},
-                    TDescriptorCase{"Feature", {0x75, 0x08, 0x95, 0x07, 0xB1, 0x02}, {0, 0, 8}}),
+    testing::Values(
+        TDescriptorCase{"VendorDefined64", VendorDefined64, {65, 65, 0}, {false, false, false}},
+        TDescriptorCase{
+            "VendorDefined64WithId", VendorDefined64WithId, {65, 65, 0}, {true, true, false}},
+        TDescriptorCase{"Keyboard", Keyboard, {9, 2, 0}, {false, false, false}},
+        TDescriptorCase{"Mouse", Mouse, {4, 0, 0}, {false, false, false}},
+        TDescriptorCase{"WithReportIds", WithReportIds, {8, 2, 0}, {true, true, false}},
+        TDescriptorCase{
+            "NumberedFeatureOnly", NumberedFeatureOnly, {3, 0, 3}, {false, false, true}},
+        TDescriptorCase{"ReportIdPoppedAway", ReportIdPoppedAway, {2, 0, 0}, {false, false, false}},
+        TDescriptorCase{"PushPop", PushPop, {3, 0, 0}, {false, false, false}},
+        TDescriptorCase{"LongItem", LongItem, {5, 0, 0}, {false, false, false}},
+        TDescriptorCase{"Empty", {}, {0, 0, 0}, {false, false, false}},
+        TDescriptorCase{
+            "Feature", {0x75, 0x08, 0x95, 0x07, 0xB1, 0x02}, {0, 0, 8}, {false, false, false}}),
     [](const auto& Info) { return Info.param.Name; });
 
 struct TMalformedCase {
@@ -115,12 +156,14 @@ TEST_P(MalformedReportDescriptor, IsRefusedWithoutLengths) {
   auto Exact = std::make_unique<std::uint8_t[]>(Bytes.size());
   std::copy(Bytes.begin(), Bytes.end(), Exact.get());
   TReportLengths Lengths{1, 2, 3};
+  TReportNumbering Numbering{true, true, true};
   std::string Error;
-  EXPECT_FALSE(ParseReportDescriptor(Exact.get(), Bytes.size(), Lengths, Error));
+  EXPECT_FALSE(ParseReportDescriptor(Exact.get(), Bytes.size(), Lengths, Numbering, Error));
   EXPECT_FALSE(Error.empty());
   EXPECT_EQ(Lengths.Input, 0);
   EXPECT_EQ(Lengths.Output, 0);
   EXPECT_EQ(Lengths.Feature, 0);
+  EXPECT_FALSE(Numbering.Input || Numbering.Output || Numbering.Feature);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -107,6 +107,37 @@ TEST(Firmware, LoopRestitutesEveryAcquisitionUntilHalt) {
   EXPECT_EQ(Driver.Firmware.Memory(), Before);
 }
 
+TEST(Firmware, FixedMemoryIsWhatEveryAcquisitionRecordsOnTheSameTiming) {
+  TSampleMemory Fixed{};
+  for (std::size_t I = 0; I < Fixed.size(); ++I) {
+    Fixed[I] = static_cast<std::uint16_t>(I * 37 + 0x8001);
+  }
+  TFirmwareDriver Driver(1, Fixed);
+  TFirmwareDriver Signals(1);
+  for (TFirmwareDriver* Each : {&Driver, &Signals}) {
+    Each->Send(cmdTimeBase, TimeBaseCode(2, 1));
+    Each->Send(cmdTriggerMode, 2);  // the external trigger's wait stays the same
+    Each->Send(cmdLoop);
+  }
+  const std::vector<TSent> Sent = Driver.Run(2 * 18);
+  const std::vector<TSent> Generated = Signals.Run(2 * 18);
+
+  EXPECT_EQ(Driver.Firmware.Memory(), Fixed);
+  EXPECT_EQ(DecodeWindow(Blocks(Sent, 0)), MemoryWindow(Fixed, 0));
+  EXPECT_EQ(DecodeWindow(Blocks(Sent, 18)), MemoryWindow(Fixed, 0));
+  EXPECT_NE(Signals.Firmware.Memory(), Fixed);
+  ASSERT_EQ(Sent.size(), Generated.size());
+  for (std::size_t I = 0; I < Sent.size(); ++I) {
+    EXPECT_EQ(Sent[I].Time, Generated[I].Time) << "block " << I;
+  }
+  EXPECT_EQ(Driver.Firmware.State().TriggerTime, Signals.Firmware.State().TriggerTime);
+
+  Driver.Send(cmdHalt);
+  Driver.Run();
+  Driver.Send(cmdViewPosition, 6, 61);
+  EXPECT_EQ(DecodeWindow(Blocks(Driver.Run())), MemoryWindow(Fixed, MaxViewOffset));
+}
+
 TEST(Firmware, HaltFinishesTheRestitutionInProgressButCloseAndAttachCutIt) {
   for (const std::uint8_t Stopper : {cmdHalt, cmdClose, cmdAttach}) {
     TFirmwareDriver Driver;

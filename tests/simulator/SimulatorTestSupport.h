@@ -61,7 +61,9 @@ struct TSent {
 // deadline, until it is idle or MaxBlocks blocks have gone out.
 class TFirmwareDriver {
  public:
-  explicit TFirmwareDriver(std::uint32_t Seed = 1) : Firmware(Seed) {}
+  explicit TFirmwareDriver(std::uint32_t Seed = 1,
+                           std::optional<TSampleMemory> FixedMemory = std::nullopt)
+      : Firmware(Seed, std::move(FixedMemory)) {}
 
   void Send(std::uint8_t Code, std::uint8_t P1 = 0, std::uint8_t P2 = 0) {
     Firmware.Execute({Code, P1, P2}, Now);
