@@ -105,7 +105,9 @@ class TUhidAnalyserRun {
       return UhidAnalyserSystemError;
     }
     const int Status = Serve();
-    // The firmware ends first, so no input report follows the unplugging.
+    // The firmware ends first, so no input report follows the unplugging;
+    // its thread still reads Analyser until Stop() has joined it.
+    Analyser->Stop();
     Analyser.reset();
     if (const int Code = Writer.Write(BuildDestroy()); Code != 0) {
       Messages.Say("UHID_DESTROY : " + Reason(Code));

@@ -234,8 +234,11 @@ TEST(SimulatedAnalyser, DestructionEndsALongAcquisitionPromptly) {
   auto Analyser = std::make_unique<TSimulatedAnalyser>(Log.Sink(), TSimulatorOptions{1.0, 1});
   Send(*Analyser, cmdTimeBase, 21);  // 500 ms per division: 34 s of recording
   Send(*Analyser, cmdSingle);
-  std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(Analyser->State().Activity, TFirmwareActivity::Acquiring);
+  // The firmware's thread takes the commands when the machine lets it.
+  for (int I = 0; I < 1000 && Analyser->State().Activity != TFirmwareActivity::Acquiring; ++I) {
+    std::this_thread::sleep_for(5ms);
+  }
+  ASSERT_EQ(Analyser->State().Activity, TFirmwareActivity::Acquiring);
   const auto Start = std::chrono::steady_clock::now();
   Analyser.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - Start, 2s);
