@@ -64,6 +64,13 @@ THidError LastError() {
   return WindowsError(::GetLastError());
 }
 
+// A read on a handle that was opened fine and is now refused: the device is
+// being removed (STATUS_DELETE_PENDING comes out as ERROR_ACCESS_DENIED).
+THidError LastReadError() {
+  const DWORD Code = ::GetLastError();
+  return WindowsError(Code == ERROR_ACCESS_DENIED ? ERROR_DEVICE_NOT_CONNECTED : Code);
+}
+
 class TWindowsHidHandle : public THidHandle {
  public:
   TWindowsHidHandle(const TWindowsHidLibraries& Libraries, HANDLE File, THidAccess Mode)
@@ -195,7 +202,7 @@ class TWindowsReadHandle : public TWindowsHidHandle {
       if (!::ReadFile(File, Report.data(), static_cast<DWORD>(Report.size()), nullptr,
                       &Overlapped) &&
           ::GetLastError() != ERROR_IO_PENDING) {
-        return Failed(LastError());
+        return Failed(LastReadError());
       }
       Pending = true;
     }
@@ -217,7 +224,7 @@ class TWindowsReadHandle : public TWindowsHidHandle {
     DWORD Bytes = 0;
     Pending = false;
     if (!::GetOverlappedResult(File, &Overlapped, &Bytes, FALSE)) {
-      return Failed(LastError());
+      return Failed(LastReadError());
     }
     Result.Status = THidReadResult::Report;
     Result.Bytes = std::min<std::size_t>(Length, Bytes);
