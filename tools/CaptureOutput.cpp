@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "tools/CapturePlatform.h"
+#include "link/SystemFiles.h"
 
 namespace {
 
@@ -17,11 +17,12 @@ std::string CreateTemporary(const std::string& Path) {
   for (int Attempt = 0; Attempt < 100; ++Attempt) {
     const std::string Candidate = Dir + "." + Name + "." + std::to_string(ProcessNumber()) +
                                   "-" + std::to_string(Attempt) + ".part";
-    const TNewFile Made = CreateNewFile(Candidate);
-    if (Made == TNewFile::Created) {
+    TNewFile::TOutcome Made = TNewFile::TOutcome::Failed;
+    std::string Reason;
+    if (TNewFile::Create(Candidate, Made, Reason)) {
       return Candidate;
     }
-    if (Made == TNewFile::Failed) {
+    if (Made == TNewFile::TOutcome::Failed) {
       break;
     }
   }
@@ -79,14 +80,9 @@ std::optional<TCaptureFailure> TCaptureOutput::Commit() {
   if (File.fail()) {
     return WriteFailure(Path);
   }
-  // Replaces a file of that name on every system (std::rename does not on
-  // all of them).
-  if (!Temporary.empty()) {
-    std::error_code Error;
-    std::filesystem::rename(Temporary, Path, Error);
-    if (Error) {
-      return WriteFailure(Path);
-    }
+  std::string Reason;
+  if (!Temporary.empty() && !RenameOver(Temporary, Path, Reason)) {
+    return WriteFailure(Path);
   }
   Committed = true;
   return std::nullopt;

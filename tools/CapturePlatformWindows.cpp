@@ -21,19 +21,3 @@ bool StandardErrorIsTerminal() {
 bool LocalTime(std::time_t Time, std::tm& Local) {
   return ::localtime_s(&Local, &Time) == 0;
 }
-
-unsigned long ProcessNumber() {
-  return ::GetCurrentProcessId();
-}
-
-TNewFile CreateNewFile(const std::string& Path) {
-  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (File == INVALID_HANDLE_VALUE) {
-    const DWORD Error = ::GetLastError();
-    return Error == ERROR_FILE_EXISTS || Error == ERROR_ALREADY_EXISTS ? TNewFile::Exists
-                                                                       : TNewFile::Failed;
-  }
-  ::CloseHandle(File);
-  return TNewFile::Created;
-}
