@@ -1,6 +1,7 @@
 // The main-thread loop on Qt's event loop: posted tasks arrive as queued
 // calls, watched waitables and the reader threads' wake-ups through Qt's
-// notifiers (socket notifiers on POSIX systems, event notifiers on Windows). An exception thrown by a task, a watch callback or a handoff
+// notifiers (socket notifiers on POSIX systems, event notifiers on
+// Windows). An exception thrown by a task, a watch callback or a handoff
 // propagates into Qt's event dispatch (the application's notify()), after
 // releasing the waiting reader.
 #pragma once

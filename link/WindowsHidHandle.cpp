@@ -207,8 +207,8 @@ class TWindowsReadHandle : public TWindowsHidHandle {
       Pending = true;
     }
     const HANDLE Waits[2] = {ReadDone, CancelEvent};
-    const DWORD Woken = ::WaitForMultipleObjects(
-        2, Waits, FALSE, TimeoutMs < 0 ? 0 : static_cast<DWORD>(TimeoutMs));
+    const DWORD Woken = ::WaitForMultipleObjects(2, Waits, FALSE,
+                                                 TimeoutMs < 0 ? 0 : static_cast<DWORD>(TimeoutMs));
     if (Woken == WAIT_OBJECT_0 + 1) {
       ::ResetEvent(CancelEvent);
       Result.Status = THidReadResult::Cancelled;

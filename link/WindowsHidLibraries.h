@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
+// hidsdi.h brings the usages and hidpi.h in the order they need.
 #include <hidsdi.h>
-#include <hidpi.h>
 #include <setupapi.h>
 
 struct TWindowsHidLibraries {

@@ -53,10 +53,10 @@ TWindowsHidLibraries::TWindowsHidLibraries(const char* SetupName, const char* Hi
   DestroyDeviceInfoList = Setup->Entry<decltype(DestroyDeviceInfoList)>(4);
 
   Hid = std::make_unique<TLibraryBinding>(
-      HidName, std::vector<const char*>{"HidD_GetHidGuid", "HidD_GetAttributes",
-                                        "HidD_GetPreparsedData", "HidD_FreePreparsedData",
-                                        "HidP_GetCaps", "HidD_GetNumInputBuffers",
-                                        "HidD_SetNumInputBuffers"});
+      HidName,
+      std::vector<const char*>{"HidD_GetHidGuid", "HidD_GetAttributes", "HidD_GetPreparsedData",
+                               "HidD_FreePreparsedData", "HidP_GetCaps", "HidD_GetNumInputBuffers",
+                               "HidD_SetNumInputBuffers"});
   if (!Hid->Bound()) {
     return;
   }
@@ -146,19 +146,19 @@ class TWindowsDeviceNotice {
       Made.set_value(nullptr);
       return;
     }
-    HWND Made_ = ::CreateWindowExA(0, ClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                   Instance, this);
-    if (Made_ != nullptr) {
+    HWND Created =
+        ::CreateWindowExA(0, ClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Instance, this);
+    if (Created != nullptr) {
       DEV_BROADCAST_DEVICEINTERFACE_A Filter{};
       Filter.dbcc_size = sizeof Filter;
       Filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
       Filter.dbcc_classguid = InterfaceClass;
       // Without it the broadcast still comes; with it, arrivals and
       // removals of the class come too.
-      Registration = ::RegisterDeviceNotificationA(Made_, &Filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+      Registration = ::RegisterDeviceNotificationA(Created, &Filter, DEVICE_NOTIFY_WINDOW_HANDLE);
     }
-    Made.set_value(Made_);
-    if (Made_ == nullptr) {
+    Made.set_value(Created);
+    if (Created == nullptr) {
       return;
     }
     MSG Message;
@@ -265,8 +265,7 @@ std::vector<THidInterface> TWindowsHidPlatform::Enumerate() {
     Detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     SP_DEVINFO_DATA Device{};
     Device.cbSize = sizeof Device;
-    if (!Libraries->GetDeviceInterfaceDetail(Set, &Interface, Detail, Required, nullptr,
-                                             &Device)) {
+    if (!Libraries->GetDeviceInterfaceDetail(Set, &Interface, Detail, Required, nullptr, &Device)) {
       continue;
     }
     Present.push_back({static_cast<std::uint32_t>(Device.DevInst), Detail->DevicePath});

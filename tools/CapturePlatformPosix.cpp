@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-
 void PrepareStandardStreams() {}
 
 bool StandardErrorIsTerminal() {

@@ -16,9 +16,9 @@ namespace fs = std::filesystem;
 class SystemFiles : public testing::Test {
  protected:
   void SetUp() override {
-    Folder = fs::temp_directory_path() /
-             ("la16-system-files-" + std::to_string(ProcessNumber()) + "-" +
-              testing::UnitTest::GetInstance()->current_test_info()->name());
+    Folder =
+        fs::temp_directory_path() / ("la16-system-files-" + std::to_string(ProcessNumber()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(Folder);
     ASSERT_TRUE(fs::create_directories(Folder));
   }

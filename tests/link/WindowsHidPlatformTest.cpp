@@ -35,8 +35,7 @@ class TPipeServer {
   const std::string& Path() const { return Name; }
   bool Send(const std::string& Bytes) {
     DWORD Written = 0;
-    return ::WriteFile(Server, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written,
-                       nullptr) &&
+    return ::WriteFile(Server, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written, nullptr) &&
            Written == Bytes.size();
   }
   std::string Receive(std::size_t Size) {
@@ -130,8 +129,8 @@ TEST(WindowsHidPlatform, TheHiddenWindowHearsTheDeviceChangeBroadcast) {
   // The system broadcasts to top-level windows only: the notice window must
   // be one (a message-only window would never hear this).
   DWORD_PTR Ignored = 0;
-  ::SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0,
-                        SMTO_ABORTIFHUNG, 5000, &Ignored);
+  ::SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_ABORTIFHUNG,
+                        5000, &Ignored);
   EXPECT_TRUE(WaitForSignals({Notice}, 5000ms)[0]);
   Platform.DrainChangeNotice();
   EXPECT_FALSE(WaitForSignals({Notice}, 0ms)[0]);
