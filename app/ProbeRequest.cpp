@@ -26,9 +26,9 @@ std::optional<TProbeStep> ParseStep(std::string_view Text) {
     std::string_view Name;
     TProbeStep::TKind Kind;
   };
-  for (const TPlain& Plain : {TPlain{"attached", TProbeStep::Attached},
-                              TPlain{"loop", TProbeStep::Loop}, TPlain{"halt", TProbeStep::Halt},
-                              TPlain{"quit", TProbeStep::Quit}}) {
+  for (const TPlain& Plain :
+       {TPlain{"attached", TProbeStep::Attached}, TPlain{"loop", TProbeStep::Loop},
+        TPlain{"halt", TProbeStep::Halt}, TPlain{"quit", TProbeStep::Quit}}) {
     if (Name == Plain.Name) {
       return Argument ? std::nullopt : std::optional<TProbeStep>(TProbeStep{Plain.Kind, 0});
     }
@@ -37,8 +37,8 @@ std::optional<TProbeStep> ParseStep(std::string_view Text) {
   if ((!Shown && Name != "scroll") || !Argument) {
     return std::nullopt;
   }
-  const std::optional<int> Number = Shown ? NumberIn(*Argument, 1, 100000)
-                                          : NumberIn(*Argument, 0, 1597);
+  const std::optional<int> Number =
+      Shown ? NumberIn(*Argument, 1, 100000) : NumberIn(*Argument, 0, 1597);
   if (!Number) {
     return std::nullopt;
   }

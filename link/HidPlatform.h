@@ -19,7 +19,7 @@
 //   on an interface that does not number its reports, where the id is 0 and
 //   is not sent on the wire. Read() puts at most Length bytes in the buffer
 //   and Bytes counts the id byte: a 64-byte unnumbered report read into 65
-//   bytes gives 65 bytes, 0 first. This is how the original system delivers
+//   bytes gives 65 bytes, 0 first. This is how Windows' HID class delivers
 //   reports; Linux hidraw differs on reads only (link/HidrawReports.h):
 //   its read() leaves the id byte out of unnumbered reports, and the Linux
 //   reader puts 0 back in front, so no caller sees the difference. Its

@@ -11,7 +11,7 @@
 //   goes to the device; the uhid driver hands the whole buffer, 0 included,
 //   to the program behind the device.
 // The platform wants the report id byte first in both directions, as the
-// original system gives it, so only reads need converting.
+// Windows HID class gives it, so only reads need converting.
 #pragma once
 
 #include <cstddef>

@@ -8,12 +8,16 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <thread>
 
 #include "link/UniqueFd.h"
 #include "simulator/SampleMemoryFile.h"
@@ -28,6 +32,44 @@ constexpr const char* Prefix = "la16-uhid-analyser : ";
 
 std::string Reason(int Code) {
   return std::strerror(Code);
+}
+
+// Where the kernel puts the HID devices that uhid creates, each named
+// BUS:VENDOR:PRODUCT.NUMBER with its hidraw node below it.
+const std::filesystem::path UhidDevices = "/sys/devices/virtual/misc/uhid";
+
+// The names of the uhid HID devices with these ids present now.
+std::set<std::string> UhidDevicesWithIds(std::uint16_t Vendor, std::uint16_t Product) {
+  char Prefix[32];
+  std::snprintf(Prefix, sizeof Prefix, "%04X:%04X:%04X.", BUS_USB, static_cast<unsigned>(Vendor),
+                static_cast<unsigned>(Product));
+  std::set<std::string> Names;
+  std::error_code Error;
+  for (const auto& Entry : std::filesystem::directory_iterator(UhidDevices, Error)) {
+    const std::string Name = Entry.path().filename().string();
+    if (Name.starts_with(Prefix)) {
+      Names.insert(Name);
+    }
+  }
+  return Names;
+}
+
+// Whether a device not in Before has its hidraw node in /dev.
+bool NewHidrawNodeExists(const std::set<std::string>& Before, std::uint16_t Vendor,
+                         std::uint16_t Product) {
+  for (const std::string& Name : UhidDevicesWithIds(Vendor, Product)) {
+    if (Before.contains(Name)) {
+      continue;
+    }
+    std::error_code Error;
+    for (const auto& Node :
+         std::filesystem::directory_iterator(UhidDevices / Name / "hidraw", Error)) {
+      if (std::filesystem::exists("/dev" / Node.path().filename(), Error)) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 /// Messages from the main thread and the firmware's, one whole line at a time.
@@ -100,6 +142,7 @@ class TUhidAnalyserRun {
     Info.Product = Options.Product;
     Info.Version = SimulatedAnalyserVersion;
     Info.Descriptor = AnalyserReportDescriptor();
+    Present = UhidDevicesWithIds(Options.Vendor, Options.Product);
     if (const int Code = Writer.Write(*BuildCreate2(Info)); Code != 0) {
       Messages.Say("le noyau refuse de créer l'analyseur (UHID_CREATE2) : " + Reason(Code));
       return UhidAnalyserSystemError;
@@ -195,6 +238,16 @@ class TUhidAnalyserRun {
     }
     HasStarted = true;
     if (Options.ReadyFile) {
+      // UHID_START comes as the kernel starts the device, just before it
+      // makes the hidraw node: wait a little for the node, so that whoever
+      // waits for the file finds the device complete.
+      if (std::filesystem::exists(UhidDevices)) {
+        for (int Round = 0;
+             Round < 200 && !NewHidrawNodeExists(Present, Options.Vendor, Options.Product);
+             ++Round) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+      }
       TUniqueFd File(
           ::open(Options.ReadyFile->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
       if (!File.Valid()) {
@@ -270,7 +323,8 @@ class TUhidAnalyserRun {
   const int StopFd;
   TMessages& Messages;
   TUhidWriter Writer;
-  TUniqueFd Wake;  // the firmware's thread asks for the unplugging
+  TUniqueFd Wake;                 // the firmware's thread asks for the unplugging
+  std::set<std::string> Present;  // uhid devices with our ids before ours
   bool HasStarted = false;
   bool LogFailed = false;
   // The firmware's thread only.

@@ -20,6 +20,11 @@ int main(int Argc, char** Argv) {
   sigaddset(&Unplug, SIGINT);
   pthread_sigmask(SIG_BLOCK, &Unplug, nullptr);
   const int Signals = ::signalfd(-1, &Unplug, SFD_CLOEXEC | SFD_NONBLOCK);
+  if (Signals < 0) {
+    // Then the signals end the process, and the kernel unplugs the device
+    // when /dev/uhid closes with it.
+    pthread_sigmask(SIG_UNBLOCK, &Unplug, nullptr);
+  }
 
   TUhidAnalyserEnvironment Env(std::cout, std::cerr);
   Env.OpenUhid = [] { return ::open("/dev/uhid", O_RDWR | O_CLOEXEC); };

@@ -97,9 +97,6 @@ std::optional<TUhidReceived> DecodeUhidEvent(const std::uint8_t* Bytes, std::siz
   TUhidReceived Received;
   Received.Type = Event.type;
   switch (Event.type) {
-    case UHID_START:
-      Received.DevFlags = Event.u.start.dev_flags;
-      break;
     case UHID_OUTPUT: {
       // Data bytes that were really read, whatever the size field claims.
       constexpr std::size_t DataAt = offsetof(uhid_event, u) + offsetof(uhid_output_req, data);
@@ -111,13 +108,9 @@ std::optional<TUhidReceived> DecodeUhidEvent(const std::uint8_t* Bytes, std::siz
     }
     case UHID_GET_REPORT:
       Received.RequestId = Event.u.get_report.id;
-      Received.ReportNumber = Event.u.get_report.rnum;
-      Received.ReportType = Event.u.get_report.rtype;
       break;
     case UHID_SET_REPORT:
       Received.RequestId = Event.u.set_report.id;
-      Received.ReportNumber = Event.u.set_report.rnum;
-      Received.ReportType = Event.u.set_report.rtype;
       break;
     default:
       break;

@@ -44,16 +44,12 @@ uhid_event BuildSetReportReply(std::uint32_t Id, std::uint16_t Error);
 /// One event read from /dev/uhid.
 struct TUhidReceived {
   std::uint32_t Type = 0;  ///< UHID_START, UHID_OUTPUT, ... or any other value
-  /// UHID_START: the kernel's numbering of the device's reports
-  /// (UHID_DEV_NUMBERED_*_REPORTS).
-  std::uint64_t DevFlags = 0;
   /// UHID_OUTPUT: the report as the kernel hands it on, and its type
   /// (UHID_OUTPUT_REPORT for a report written to the device).
   std::vector<std::uint8_t> Data;
   std::uint8_t ReportType = 0;
   /// UHID_GET_REPORT and UHID_SET_REPORT: the request to answer.
   std::uint32_t RequestId = 0;
-  std::uint8_t ReportNumber = 0;
 };
 
 /// Decodes Count bytes read from /dev/uhid. Bytes the kernel did not write

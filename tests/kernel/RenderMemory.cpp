@@ -133,8 +133,9 @@ int main(int Argc, char** Argv) {
         continue;
       }
       if (++Differing <= 10) {
-        std::printf("la16-render-memory: x=%d y=%d (sample %d, input %d): expected %06X, got %06X\n",
-                    X, Y, SampleAtX(X), InputAtY(Y), Want & 0xFFFFFF, Got & 0xFFFFFF);
+        std::printf(
+            "la16-render-memory: x=%d y=%d (sample %d, input %d): expected %06X, got %06X\n", X, Y,
+            SampleAtX(X), InputAtY(Y), Want & 0xFFFFFF, Got & 0xFFFFFF);
       }
     }
   }

@@ -216,17 +216,24 @@ report_line() {
   echo "${bytes[*]}"
 }
 
-# check_attach_commands LOG FIRST: lines FIRST to FIRST+2 of the analyser's
-# command log are the attach sequence for PC speed 300 and pull up.
-check_attach_commands() {
-  local log=$1 first=$2 expected got n=0
-  for expected in "00 06 01 2c" "00 0b 01 2c" "00 0a 01 2c"; do
-    got=$(sed -n "$((first + n))p" "$log")
+# check_commands LOG FIRST COMMAND...: the analyser's command log holds from
+# line FIRST on exactly these commands (their first bytes, the rest zeros up
+# to 65 bytes) and nothing after them.
+check_commands() {
+  local log=$1 line=$2 expected got
+  shift 2
+  for expected in "$@"; do
+    got=$(sed -n "${line}p" "$log")
     [[ "$got" == "$(report_line $expected)" ]] ||
-      fail "command $((first + n)) received: '${got:-nothing}', expected $expected and zeros (65 bytes)"
-    n=$((n + 1))
+      fail "command $line received: '${got:-nothing}', expected $expected and zeros (65 bytes)"
+    line=$((line + 1))
   done
+  got=$(sed -n "${line},\$p" "$log")
+  [[ -z "$got" ]] || fail "commands after the expected ones: $(echo "$got" | cut -c1-12 | tr '\n' ',')"
 }
+
+# The attach sequence for PC speed 300 and pull up.
+ATTACH_COMMANDS=("00 06 01 2c" "00 0b 01 2c" "00 0a 01 2c")
 
 # check_snapshot MEMORY PICTURE OFFSET...: PICTURE's trace area is what
 # la16-render-memory draws from MEMORY for those windows in turn.
@@ -258,25 +265,34 @@ memory_matches_csv() {
 }
 
 # memory_matches_vcd MEMORY VCD: the VCD holds the whole memory. It reads one
-# sample per timestamp, so MEMORY must change at every sample (write_memory's
-# does: input 1 toggles), and checks that timestamps increase.
+# sample per timestamp that changes something (the last timestamp, which only
+# marks the end, changes nothing), so MEMORY must change at every sample
+# (write_memory's does: input 1 toggles); timestamps must increase.
 memory_matches_vcd() {
   awk '
-    NR == FNR { memory[NR - 1] = tolower($1); next }
-    $1 == "$var" { id[$4] = substr($5, 3) + 0; next }
-    /^#/ {
-      if (n >= 0) check()
-      t = substr($0, 2) + 0
-      if (n >= 0 && t <= last) { printf "timestamp %d after %d\n", t, last; bad = 1; exit }
-      last = t; n++; next
-    }
-    /^[01]/ && n >= 0 { k = id[substr($0, 2)]; level[k] = substr($0, 1, 1) + 0 }
-    function check(   value, k) {
+    function take(   value, k) {
+      if (!pending || (changes == 0 && n > 0)) return
       value = 0
       for (k = 16; k >= 1; k--) value = value * 2 + level[k]
-      if (sprintf("%04x", value) != memory[n]) { printf "sample %d: %04x, memory holds %s\n", n, value, memory[n]; bad = 1; exit }
+      if (sprintf("%04x", value) != memory[n]) { printf "sample %d: %04x, memory holds %s\n", n, value, memory[n]; bad = 1 }
+      n++
+      pending = 0
     }
-    BEGIN { n = -1 }
-    END { if (bad) exit 1; check(); if (bad) exit 1; if (n != 2046) { printf "%d samples, expected 2047\n", n + 1; exit 1 } }
+    BEGIN { n = 0 }
+    NR == FNR { memory[NR - 1] = tolower($1); next }
+    bad { exit }
+    $1 == "$var" { id[$4] = substr($5, 3) + 0; next }
+    /^#/ {
+      take()
+      t = substr($0, 2) + 0
+      if (seen && t <= last) { printf "timestamp %d after %d\n", t, last; bad = 1 }
+      last = t; seen = 1; pending = 1; changes = 0; next
+    }
+    /^[01]/ && seen { level[id[substr($0, 2)]] = substr($0, 1, 1) + 0; changes++ }
+    END {
+      if (!bad) take()
+      if (!bad && n != 2047) { printf "%d samples, expected 2047\n", n; bad = 1 }
+      exit bad
+    }
   ' "$1" "$2"
 }

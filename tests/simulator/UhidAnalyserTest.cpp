@@ -243,7 +243,10 @@ TEST_F(UhidAnalyserRun, BadFilesAndAMissingUhidNodeAreClearErrors) {
   EXPECT_EQ(RunUhidAnalyser({}, Env), UhidAnalyserSystemError);
   EXPECT_NE(Err.str().find("root"), std::string::npos);
   EXPECT_EQ(RunUhidAnalyser({"--help"}, Env), UhidAnalyserUnplugged);
-  EXPECT_NE(Out.str().find("--unplug-after"), std::string::npos);
+  for (const char* Option : {"--memory", "--record", "--log", "--unplug-after", "--silent",
+                             "--vendor", "--product", "--time-scale", "--seed", "--ready-file"}) {
+    EXPECT_NE(Out.str().find(Option), std::string::npos) << Option << " is in the help";
+  }
 }
 
 }  // namespace

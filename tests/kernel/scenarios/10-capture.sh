@@ -5,7 +5,8 @@
 
 memory=$SCENARIO_DIR/memory.txt
 write_memory "$memory"
-start_analyser --memory "$memory"
+# A report every 2 ms, which the emulated guest reads without a backlog.
+start_analyser --memory "$memory" --time-scale 2
 
 "$CAPTURE" --list >"$SCENARIO_DIR/list.txt" || fail "la16-capture --list ended with status $?"
 grep -Fq "$ANALYSER_NODE  04D8:0005  version" "$SCENARIO_DIR/list.txt" ||

@@ -3,6 +3,15 @@
 # la16-capture exits 4 with its message.
 . "$RIG_LIB"
 
+# The build folder may lie where the user cannot reach (a clone under
+# /root): the user runs copies, from a folder it cannot write either.
+bin=$SCENARIO_DIR/bin
+mkdir -p "$bin"
+cp "$LA16" "$CAPTURE" "$bin/" || fail "cannot copy the programs for the user"
+chmod 755 "$bin"
+LA16=$bin/la16
+CAPTURE=$bin/la16-capture
+
 start_analyser
 mode=$(stat -c '%a %U' "$ANALYSER_NODE")
 [[ "$mode" == "600 root" ]] || fail "$ANALYSER_NODE is '$mode', expected '600 root' (no rule installed)"
