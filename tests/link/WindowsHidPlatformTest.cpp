@@ -186,6 +186,24 @@ TEST(WindowsHidPlatform, MainHandleWritesSynchronouslyAndIdentifiesOnlyHid) {
   EXPECT_FALSE(Main->GetCaps(Caps, Error));
 }
 
+TEST(WindowsHidPlatform, MainHandleRefusedWritingOpensForQueriesOnly) {
+  // The server only reads: a client may write to it but not read from it,
+  // so an open for reading and writing is refused.
+  TPipeServer Pipe(PIPE_ACCESS_INBOUND);
+  ASSERT_TRUE(Pipe.Valid());
+  TWindowsHidPlatform Platform;
+  THidError Error;
+  auto Main = Platform.OpenMain(Pipe.Path(), Error);
+  ASSERT_NE(Main, nullptr) << Error.Message;
+  EXPECT_EQ(Main->Access(), THidAccess::QueryOnly);
+  EXPECT_EQ(Error.Code, EACCES) << "the reason the read-write open failed";
+  const std::uint8_t Command[2] = {0, 6};
+  std::size_t Written = 1;
+  EXPECT_FALSE(Main->Write(Command, sizeof Command, Written, Error));
+  EXPECT_EQ(Written, 0U);
+  EXPECT_EQ(Error.Code, EBADF);
+}
+
 TEST(WindowsHidPlatform, ReadsEndWithAReportATimeoutOrACancelAndLoseNothing) {
   TPipeServer Pipe;
   ASSERT_TRUE(Pipe.Valid());
