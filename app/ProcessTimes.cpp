@@ -1,21 +1,10 @@
 #include "app/ProcessTimes.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
-
-std::string ReadWhole(const std::filesystem::path& Path) {
-  std::ifstream File(Path);
-  return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
-}
 
 std::optional<std::uint64_t> ToNumber(std::string_view Text) {
   std::uint64_t Value = 0;
@@ -86,19 +75,6 @@ double TThreadTimes::Seconds() const {
   return static_cast<double>(UserTicks + SystemTicks) / TicksPerSecond();
 }
 
-std::vector<TThreadTimes> ReadThreadTimes() {
-  std::vector<TThreadTimes> Threads;
-  std::error_code Error;
-  for (const auto& Task : std::filesystem::directory_iterator("/proc/self/task", Error)) {
-    // A thread that ends meanwhile leaves an empty read behind: skipped.
-    if (auto Times = ParseTaskStat(ReadWhole(Task.path() / "stat"))) {
-      Times->RunNanoseconds = ParseSchedStat(ReadWhole(Task.path() / "schedstat"));
-      Threads.push_back(std::move(*Times));
-    }
-  }
-  return Threads;
-}
-
 std::optional<std::uint64_t> StatusKilobytes(std::string_view StatusText, std::string_view Key) {
   std::size_t LineStart = 0;
   while (LineStart < StatusText.size()) {
@@ -124,21 +100,4 @@ std::optional<std::uint64_t> StatusKilobytes(std::string_view StatusText, std::s
     return ToNumber(Line.substr(0, Unit));
   }
   return std::nullopt;
-}
-
-std::optional<std::uint64_t> PeakResidentKilobytes() {
-  return StatusKilobytes(ReadWhole("/proc/self/status"), "VmHWM");
-}
-
-double ProcessCpuSeconds() {
-  rusage Usage{};
-  ::getrusage(RUSAGE_SELF, &Usage);
-  const auto Seconds = [](const timeval& Time) {
-    return static_cast<double>(Time.tv_sec) + static_cast<double>(Time.tv_usec) * 1e-6;
-  };
-  return Seconds(Usage.ru_utime) + Seconds(Usage.ru_stime);
-}
-
-double TicksPerSecond() {
-  return static_cast<double>(::sysconf(_SC_CLK_TCK));
 }

@@ -1,6 +1,7 @@
 // What the system says about the running process: CPU time of each of its
-// threads and its peak resident memory, read from /proc. Qt-free; used by the
-// measurement probe.
+// threads and its peak resident memory (from /proc on Linux,
+// ProcessTimesLinux.cpp; from the system's process and thread calls on
+// Windows, ProcessTimesWindows.cpp). Qt-free; used by the measurement probe.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-/// CPU time of one thread: in clock ticks (sysconf(_SC_CLK_TCK) per
-/// second), and in ns where the system keeps scheduler statistics.
+/// CPU time of one thread: in clock ticks (TicksPerSecond() per second), and
+/// in ns where the system keeps scheduler statistics.
 struct TThreadTimes {
   int Id = 0;
   std::string Name;

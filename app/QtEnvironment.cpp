@@ -15,7 +15,7 @@
 
 #include "app/Settings.h"
 #include "app/SimulatedMachine.h"
-#include "link/LinuxHidPlatform.h"
+#include "link/SystemHidPlatform.h"
 
 namespace {
 QString WithSeparator(QString Folder) {
@@ -42,7 +42,7 @@ TQtEnvironment::TQtEnvironment(THidBackend Backend)
   if (Backend == THidBackend::Simulated) {
     Simulation = std::make_unique<TSimulatedMachine>();
   } else {
-    Platform = std::make_unique<TLinuxHidPlatform>();
+    Platform = MakeSystemHidPlatform();
   }
 }
 

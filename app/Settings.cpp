@@ -1,9 +1,5 @@
 #include "app/Settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/UniqueFd.h"
+#include "link/SystemFiles.h"
 
 namespace {
 QString WithSeparator(QString Folder) {
@@ -32,12 +28,10 @@ QString WithSeparator(QString Folder) {
 }  // namespace
 
 TSettings ReadSettingsFile(const QString& Path) {
-  // Opened without waiting and read only when it is a plain file: a pipe or
-  // a device in its place would hold start-up up, or never end.
-  const TUniqueFd File(
-      ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  struct stat Info {};
-  if (!File.Valid() || ::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode)) {
+  // Read only when it is a plain file: a pipe or a device in its place
+  // would hold start-up up, or never end.
+  const auto File = TPlainFileReader::Open(QFile::encodeName(Path).toStdString());
+  if (!File) {
     return TSettings{};
   }
   // Read in pieces and stop as soon as the 80 lines are complete, or at the
@@ -46,16 +40,13 @@ TSettings ReadSettingsFile(const QString& Path) {
   char Piece[4096];
   std::size_t Total = 0;
   while (Reader.WantsMore() && Total < SettingsFileReadLimit) {
-    const ssize_t Count =
-        ::read(File.Get(), Piece, std::min(sizeof Piece, SettingsFileReadLimit - Total));
-    if (Count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (Count <= 0) {
+    const std::size_t Count =
+        File->Read(Piece, std::min(sizeof Piece, SettingsFileReadLimit - Total));
+    if (Count == 0) {
       break;
     }
-    Total += static_cast<std::size_t>(Count);
-    Reader.Feed(std::string_view(Piece, static_cast<std::size_t>(Count)));
+    Total += Count;
+    Reader.Feed(std::string_view(Piece, Count));
   }
   return Reader.Result();
 }

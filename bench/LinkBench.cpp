@@ -83,7 +83,7 @@ class TStampingPlatform : public THidPlatform {
     }
     return std::make_unique<TStampingHandle>(std::move(Handle), ReadDone);
   }
-  int ChangeNoticeFd() const override { return Inner.ChangeNoticeFd(); }
+  TWaitable ChangeNotice() const override { return Inner.ChangeNotice(); }
   void DrainChangeNotice() override { Inner.DrainChangeNotice(); }
 
   /// When the last read that brought a report returned (steady clock, ns).

@@ -1,13 +1,11 @@
 #include "display/SnapshotFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
-#include <system_error>
+#include <memory>
+
+#include "link/SystemFiles.h"
 
 namespace {
 
@@ -26,42 +24,27 @@ void PutUint32(char* At, std::uint32_t Value) {
   }
 }
 
-std::string SystemReason(int Error) {
-  return std::generic_category().message(Error);
-}
-
-/// Closes its descriptor and, unless released, removes the temporary file.
-class TTemporaryFile {
+/// Removes the temporary file unless it was kept.
+class TTemporaryName {
  public:
-  TTemporaryFile(int Descriptor, QByteArray Name) : Fd(Descriptor), FileName(std::move(Name)) {}
-  TTemporaryFile(const TTemporaryFile&) = delete;
-  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
-  ~TTemporaryFile() {
-    if (Fd >= 0) {
-      ::close(Fd);
-    }
+  explicit TTemporaryName(std::string Name) : FileName(std::move(Name)) {}
+  TTemporaryName(const TTemporaryName&) = delete;
+  TTemporaryName& operator=(const TTemporaryName&) = delete;
+  ~TTemporaryName() {
     if (!Kept) {
-      ::unlink(FileName.constData());
+      RemoveFile(FileName);
     }
-  }
-  int Descriptor() const { return Fd; }
-  /// Closes the descriptor; returns 0 or the error.
-  int Close() {
-    const int Result = ::close(Fd);
-    Fd = -1;
-    return Result == 0 ? 0 : errno;
   }
   void Keep() { Kept = true; }
 
  private:
-  int Fd;
-  QByteArray FileName;
+  std::string FileName;
   bool Kept = false;
 };
 
 QByteArray TemporaryNameFor(const QByteArray& Target) {
   static std::atomic<unsigned> Counter{0};
-  return Target + ".tmp" + QByteArray::number(static_cast<qint64>(::getpid())) + "-" +
+  return Target + ".tmp" + QByteArray::number(static_cast<qulonglong>(ProcessNumber())) + "-" +
          QByteArray::number(Counter++);
 }
 
@@ -117,42 +100,24 @@ void WriteBmpFile(const QImage& Picture, const QString& Path) {
   const QByteArray Bytes = EncodeBmp24(Picture);
   const QByteArray Target = QFile::encodeName(Path);
 
-  QByteArray TemporaryName;
-  int Fd = -1;
-  do {
-    TemporaryName = TemporaryNameFor(Target);
-    Fd = ::open(TemporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  } while (Fd < 0 && errno == EEXIST);
-  if (Fd < 0) {
-    throw TFileWriteError(Path, SystemReason(errno));
+  std::unique_ptr<TNewFile> File;
+  std::string TemporaryName;
+  std::string Reason;
+  TNewFile::TOutcome Outcome = TNewFile::TOutcome::Exists;
+  while (!File && Outcome == TNewFile::TOutcome::Exists) {
+    TemporaryName = TemporaryNameFor(Target).toStdString();
+    File = TNewFile::Create(TemporaryName, Outcome, Reason);
   }
-  TTemporaryFile Temporary(Fd, TemporaryName);
-
-  const char* Next = Bytes.constData();
-  qsizetype Left = Bytes.size();
-  while (Left > 0) {
-    const ssize_t Written = ::write(Fd, Next, static_cast<std::size_t>(Left));
-    if (Written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      throw TFileWriteError(Path, SystemReason(errno));
-    }
-    if (Written == 0) {  // a regular file that takes nothing more is full
-      throw TFileWriteError(Path, SystemReason(ENOSPC));
-    }
-    Next += Written;
-    Left -= Written;
+  if (!File) {
+    throw TFileWriteError(Path, Reason);
   }
+  TTemporaryName Temporary(TemporaryName);
   // The old file is replaced only by one whose bytes are on the disk.
-  if (::fsync(Fd) != 0) {
-    throw TFileWriteError(Path, SystemReason(errno));
-  }
-  if (const int Error = Temporary.Close(); Error != 0) {
-    throw TFileWriteError(Path, SystemReason(Error));
-  }
-  if (::rename(TemporaryName.constData(), Target.constData()) != 0) {
-    throw TFileWriteError(Path, SystemReason(errno));
+  if (!File->Write(Bytes.constData(), static_cast<std::size_t>(Bytes.size()), Reason) ||
+      !File->Sync(Reason) || !File->Close(Reason) ||
+      !RenameOver(TemporaryName, Target.toStdString(), Reason)) {
+    File.reset();  // closed before it is removed: Windows removes no open file
+    throw TFileWriteError(Path, Reason);
   }
   Temporary.Keep();
 }

@@ -1,13 +1,11 @@
 #include "link/HidPlatform.h"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 THidError THidError::FromCode(int Code) {
-  // strerror_r in its GNU form may return a static string instead of Text.
-  char Text[256] = {};
-  const char* Message = ::strerror_r(Code, Text, sizeof Text);
-  return {Code, Message};
+  // The C library's text for Code (strerror), thread-safe on every system.
+  return {Code, std::generic_category().message(Code)};
 }
 
 THidError THidError::FromErrno() {

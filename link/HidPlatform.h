@@ -1,6 +1,6 @@
 // The HID platform: the few operations the device controller and its devices
-// need from the system, behind one interface with a Linux (hidraw + udev) and
-// a simulated implementation. Qt-free.
+// need from the system, behind one interface with a Linux (hidraw + udev), a
+// Windows (hid.dll + setupapi.dll) and a simulated implementation. Qt-free.
 //
 // Contract shared by every implementation:
 // - Enumerate() lists the HID interfaces present now. Each has an instance
@@ -26,12 +26,14 @@
 //   write() takes the id byte first, 0 for unnumbered, as here, and the
 //   kernel drops that 0 before the report reaches a USB device: writes pass
 //   unchanged.
-// - ChangeNoticeFd() becomes readable when an interface was added or removed;
-//   DrainChangeNotice() empties it. Whoever runs the main thread watches it.
+// - ChangeNotice() is signalled when an interface was added or removed;
+//   DrainChangeNotice() lowers it. Whoever runs the main thread watches it.
 // - Every call is made on the main thread, except OpenReader(), Read(),
 //   Cancel() and destroying a reading handle, which a reader thread may do;
 //   a reading handle is used by one reader thread at a time.
 #pragma once
+
+#include "link/Waitable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,13 +41,14 @@
 #include <string>
 #include <vector>
 
-/// What a system call failed with: its error number (errno) and the
-/// system's message for it.
+/// What a system call failed with: its error number (errno; platforms
+/// whose system has codes of its own map them onto these) and the system's
+/// message for it.
 struct THidError {
   int Code = 0;
   std::string Message;
 
-  /// The error for Code with the system's message (strerror).
+  /// The error for Code with the C library's message for it.
   static THidError FromCode(int Code);
   /// The error for the current errno.
   static THidError FromErrno();
@@ -141,9 +144,9 @@ class THidPlatform {
   /// Opens Path for reading input reports. Null with Error on failure.
   virtual std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) = 0;
 
-  /// Readable when interfaces were added or removed; -1 if the system gives
-  /// no such notice.
-  virtual int ChangeNoticeFd() const = 0;
-  /// Consumes what made ChangeNoticeFd() readable.
+  /// Signalled when interfaces were added or removed; NoWaitable if the
+  /// system gives no such notice.
+  virtual TWaitable ChangeNotice() const = 0;
+  /// Consumes what signalled ChangeNotice().
   virtual void DrainChangeNotice() = 0;
 };

@@ -294,6 +294,6 @@ class TJvHidDeviceController {
   bool InChange = false;
   bool ChangePending = false;
   std::int32_t ChangeLParam = 0;
-  std::unique_ptr<TReadableWatch> NoticeWatch;
+  std::unique_ptr<TWaitableWatch> NoticeWatch;
   std::shared_ptr<int> AliveToken;  // lets the posted first notice see we are gone
 };

@@ -4,9 +4,9 @@
 
 TJvHidDeviceController::TJvHidDeviceController(THidPlatform& Platform, TMainThreadLoop& Loop)
     : Platform(Platform), Loop(Loop), AliveToken(std::make_shared<int>(0)) {
-  const int NoticeFd = Platform.ChangeNoticeFd();
-  if (NoticeFd >= 0) {
-    NoticeWatch = Loop.WatchReadable(NoticeFd, [this] {
+  const TWaitable Notice = Platform.ChangeNotice();
+  if (Notice != NoWaitable) {
+    NoticeWatch = Loop.WatchSignalled(Notice, [this] {
       this->Platform.DrainChangeNotice();
       DeviceChangeNotice(0);
     });

@@ -1,6 +1,7 @@
 #include "link/LinuxHidPlatform.h"
 
 #include "link/LinuxHidHandle.h"
+#include "link/SystemHidPlatform.h"
 
 #include <libudev.h>
 
@@ -79,8 +80,8 @@ std::unique_ptr<THidHandle> TLinuxHidPlatform::OpenReader(const std::string& Pat
   return OpenHidrawReader(Path, Error);
 }
 
-int TLinuxHidPlatform::ChangeNoticeFd() const {
-  return Monitor != nullptr ? udev_monitor_get_fd(Monitor) : -1;
+TWaitable TLinuxHidPlatform::ChangeNotice() const {
+  return Monitor != nullptr ? udev_monitor_get_fd(Monitor) : NoWaitable;
 }
 
 void TLinuxHidPlatform::DrainChangeNotice() {
@@ -95,4 +96,8 @@ void TLinuxHidPlatform::DrainChangeNotice() {
     }
     udev_device_unref(Device);
   }
+}
+
+std::unique_ptr<THidPlatform> MakeSystemHidPlatform() {
+  return std::make_unique<TLinuxHidPlatform>();
 }

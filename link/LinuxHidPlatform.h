@@ -31,7 +31,8 @@ class TLinuxHidPlatform : public THidPlatform {
   /// Opens /dev/hidrawN for reading; reports of an interface without report
   /// ids come with report id 0 in front, as the platform contract wants.
   std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) override;
-  int ChangeNoticeFd() const override;
+  /// The udev monitor's descriptor.
+  TWaitable ChangeNotice() const override;
   /// Takes the pending udev events; a removed interface loses its number.
   void DrainChangeNotice() override;
 

@@ -1,8 +1,10 @@
 // What the link needs from whoever runs the main (user-interface) thread:
-// posting work to it, watching a file descriptor on it, and the reader
-// threads' synchronous handoff. Qt-free; QtMainThreadLoop and
+// posting work to it, watching a waitable of the system on it (Waitable.h),
+// and the reader threads' synchronous handoff. Qt-free; QtMainThreadLoop and
 // PollMainThreadLoop implement it.
 #pragma once
+
+#include "link/Waitable.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -14,10 +16,10 @@
 #include <mutex>
 #include <thread>
 
-/// A watch on a readable file descriptor; destroying it ends the watch.
-class TReadableWatch {
+/// A watch on a waitable; destroying it ends the watch.
+class TWaitableWatch {
  public:
-  virtual ~TReadableWatch() = default;
+  virtual ~TWaitableWatch() = default;
 };
 
 /// The main thread's loop as the link sees it. Created on the main thread.
@@ -31,9 +33,11 @@ class TMainThreadLoop {
   /// Runs Task on the main thread once the loop gets there. Any thread.
   virtual void Post(std::function<void()> Task) = 0;
 
-  /// Calls Callback on the main thread whenever Fd is readable, until the
-  /// returned watch is destroyed. The callback must consume what it reads.
-  virtual std::unique_ptr<TReadableWatch> WatchReadable(int Fd, std::function<void()> Callback) = 0;
+  /// Calls Callback on the main thread whenever Waitable is signalled (a
+  /// descriptor readable, an event set), until the returned watch is
+  /// destroyed. The callback must consume or clear what signalled it.
+  virtual std::unique_ptr<TWaitableWatch> WatchSignalled(TWaitable Waitable,
+                                                         std::function<void()> Callback) = 0;
 
   /// From another thread: has Task run on the main thread and returns once it
   /// has run (or thrown: the exception stays on the main thread). On the main

@@ -1,14 +1,8 @@
 #include "link/PollMainThreadLoop.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <stdexcept>
-#include <system_error>
 
-class TPollMainThreadLoop::TWatch : public TReadableWatch {
+class TPollMainThreadLoop::TWatch : public TWaitableWatch {
  public:
   TWatch(TPollMainThreadLoop& Loop, std::uint64_t Id) : Loop(Loop), Id(Id) {}
   ~TWatch() override { Loop.Unwatch(Id); }
@@ -18,11 +12,7 @@ class TPollMainThreadLoop::TWatch : public TReadableWatch {
   std::uint64_t Id;
 };
 
-TPollMainThreadLoop::TPollMainThreadLoop() : WakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  if (!WakeFd.Valid()) {
-    throw std::system_error(errno, std::generic_category(), "eventfd");
-  }
-}
+TPollMainThreadLoop::TPollMainThreadLoop() = default;
 
 TPollMainThreadLoop::~TPollMainThreadLoop() {
   Shutdown();
@@ -36,10 +26,10 @@ void TPollMainThreadLoop::Post(std::function<void()> Task) {
   WakeMainThread();
 }
 
-std::unique_ptr<TReadableWatch> TPollMainThreadLoop::WatchReadable(int Fd,
-                                                                   std::function<void()> Callback) {
+std::unique_ptr<TWaitableWatch> TPollMainThreadLoop::WatchSignalled(
+    TWaitable Waitable, std::function<void()> Callback) {
   const auto Id = NextWatchId++;
-  Watches.push_back({Id, Fd, std::make_shared<std::function<void()>>(std::move(Callback))});
+  Watches.push_back({Id, Waitable, std::make_shared<std::function<void()>>(std::move(Callback))});
   return std::make_unique<TWatch>(*this, Id);
 }
 
@@ -48,17 +38,15 @@ void TPollMainThreadLoop::Unwatch(std::uint64_t Id) {
 }
 
 void TPollMainThreadLoop::WakeMainThread() {
-  const std::uint64_t One = 1;
-  // A full counter already means "wake up"; nothing else can go wrong here.
-  [[maybe_unused]] auto Ignored = ::write(WakeFd.Get(), &One, sizeof One);
+  Wake.Set();
 }
 
 bool TPollMainThreadLoop::RunOnce(std::chrono::milliseconds Timeout) {
-  std::vector<pollfd> Fds;
-  Fds.push_back({WakeFd.Get(), POLLIN, 0});
+  std::vector<TWaitable> Waitables;
+  Waitables.push_back(Wake.Waitable());
   const auto Snapshot = Watches;
   for (const auto& Entry : Snapshot) {
-    Fds.push_back({Entry.Fd, POLLIN, 0});
+    Waitables.push_back(Entry.Waitable);
   }
   {
     std::lock_guard Guard(TaskLock);
@@ -66,14 +54,11 @@ bool TPollMainThreadLoop::RunOnce(std::chrono::milliseconds Timeout) {
       Timeout = std::chrono::milliseconds(0);
     }
   }
-  int Ready = ::poll(Fds.data(), Fds.size(), static_cast<int>(Timeout.count()));
-  if (Ready < 0 && errno != EINTR) {
-    throw std::system_error(errno, std::generic_category(), "poll");
-  }
+  const std::vector<bool> Signalled = WaitForSignals(Waitables, Timeout);
+  const bool Ready = std::find(Signalled.begin(), Signalled.end(), true) != Signalled.end();
   bool Ran = false;
-  if (Fds[0].revents != 0) {
-    std::uint64_t Count = 0;
-    [[maybe_unused]] auto Ignored = ::read(WakeFd.Get(), &Count, sizeof Count);
+  if (Signalled[0]) {
+    Wake.Clear();
   }
   Ran = RunPendingHandoffs() > 0;
   std::deque<std::function<void()>> Due;
@@ -99,12 +84,12 @@ bool TPollMainThreadLoop::RunOnce(std::chrono::milliseconds Timeout) {
     const bool StillWatched = std::any_of(Watches.begin(), Watches.end(), [&](const auto& Entry) {
       return Entry.Id == Snapshot[I].Id;
     });
-    if (Fds[I + 1].revents != 0 && StillWatched) {
+    if (Signalled[I + 1] && StillWatched) {
       Ran = true;
       (*Snapshot[I].Callback)();
     }
   }
-  return Ran || Ready > 0;
+  return Ran || Ready;
 }
 
 bool TPollMainThreadLoop::RunUntil(const std::function<bool()>& Done,

@@ -1,10 +1,11 @@
-// A main-thread loop without Qt, on poll(): for tests, the simulator and the
-// headless capture tool. The thread that creates it runs it with RunOnce() or
+// A main-thread loop without Qt, waiting on the system's waitables
+// (WaitForSignals: poll() on POSIX systems, WaitForMultipleObjects on
+// Windows): for tests, the simulator and the headless capture tool. The thread that creates it runs it with RunOnce() or
 // RunUntil().
 #pragma once
 
 #include "link/MainThreadLoop.h"
-#include "link/UniqueFd.h"
+#include "link/Waitable.h"
 
 #include <chrono>
 #include <cstdint>
@@ -20,10 +21,11 @@ class TPollMainThreadLoop : public TMainThreadLoop {
   ~TPollMainThreadLoop() override;
 
   void Post(std::function<void()> Task) override;
-  std::unique_ptr<TReadableWatch> WatchReadable(int Fd, std::function<void()> Callback) override;
+  std::unique_ptr<TWaitableWatch> WatchSignalled(TWaitable Waitable,
+                                                 std::function<void()> Callback) override;
 
   /// Waits up to Timeout for something to do, then runs the handoffs, the
-  /// posted tasks and the callbacks of readable watched descriptors. Returns
+  /// posted tasks and the callbacks of signalled watched waitables. Returns
   /// whether anything ran. Exceptions from tasks and callbacks propagate.
   bool RunOnce(std::chrono::milliseconds Timeout);
 
@@ -37,13 +39,13 @@ class TPollMainThreadLoop : public TMainThreadLoop {
   class TWatch;
   struct TWatchEntry {
     std::uint64_t Id;
-    int Fd;
+    TWaitable Waitable;
     std::shared_ptr<std::function<void()>> Callback;
   };
 
   void Unwatch(std::uint64_t Id);
 
-  TUniqueFd WakeFd;
+  TWakeEvent Wake;
   std::mutex TaskLock;
   std::deque<std::function<void()>> Tasks;
   std::vector<TWatchEntry> Watches;  // main thread only

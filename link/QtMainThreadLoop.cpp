@@ -1,20 +1,35 @@
 #include "link/QtMainThreadLoop.h"
 
 #include <QMetaObject>
+#include <QtGlobal>
+
+#ifdef Q_OS_WIN
+#include <QWinEventNotifier>
+#else
 #include <QSocketNotifier>
-
-#include <sys/eventfd.h>
-
-#include <cerrno>
-#include <cstdint>
-#include <system_error>
+#endif
 
 namespace {
 
-class TQtReadableWatch : public TReadableWatch {
+// Qt watches a descriptor with a socket notifier and an event handle with an
+// event notifier; both say "activated" when it is signalled.
+#ifdef Q_OS_WIN
+class TQtWaitableWatch : public TWaitableWatch {
  public:
-  TQtReadableWatch(int Fd, std::function<void()> Callback)
-      : Notifier(static_cast<qintptr>(Fd), QSocketNotifier::Read) {
+  TQtWaitableWatch(TWaitable Waitable, std::function<void()> Callback)
+      : Notifier(reinterpret_cast<Qt::HANDLE>(Waitable)) {
+    QObject::connect(&Notifier, &QWinEventNotifier::activated, &Notifier,
+                     [Callback = std::move(Callback)] { Callback(); });
+  }
+
+ private:
+  QWinEventNotifier Notifier;
+};
+#else
+class TQtWaitableWatch : public TWaitableWatch {
+ public:
+  TQtWaitableWatch(TWaitable Waitable, std::function<void()> Callback)
+      : Notifier(static_cast<qintptr>(Waitable), QSocketNotifier::Read) {
     QObject::connect(&Notifier, &QSocketNotifier::activated, &Notifier,
                      [Callback = std::move(Callback)] { Callback(); });
   }
@@ -22,22 +37,17 @@ class TQtReadableWatch : public TReadableWatch {
  private:
   QSocketNotifier Notifier;
 };
+#endif
 
 }  // namespace
 
-TQtMainThreadLoop::TQtMainThreadLoop(QObject* Parent)
-    : QObject(Parent), WakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  if (!WakeFd.Valid()) {
-    throw std::system_error(errno, std::generic_category(), "eventfd");
-  }
-  WakeNotifier =
-      std::make_unique<QSocketNotifier>(static_cast<qintptr>(WakeFd.Get()), QSocketNotifier::Read);
-  connect(WakeNotifier.get(), &QSocketNotifier::activated, this, [this] { RunHandoffs(); });
+TQtMainThreadLoop::TQtMainThreadLoop(QObject* Parent) : QObject(Parent) {
+  WakeWatch = WatchSignalled(Wake.Waitable(), [this] { RunHandoffs(); });
 }
 
 TQtMainThreadLoop::~TQtMainThreadLoop() {
   Shutdown();
-  WakeNotifier.reset();
+  WakeWatch.reset();
 }
 
 void TQtMainThreadLoop::Post(std::function<void()> Task) {
@@ -45,19 +55,17 @@ void TQtMainThreadLoop::Post(std::function<void()> Task) {
       this, [Task = std::move(Task)] { Task(); }, Qt::QueuedConnection);
 }
 
-std::unique_ptr<TReadableWatch> TQtMainThreadLoop::WatchReadable(int Fd,
-                                                                 std::function<void()> Callback) {
-  return std::make_unique<TQtReadableWatch>(Fd, std::move(Callback));
+std::unique_ptr<TWaitableWatch> TQtMainThreadLoop::WatchSignalled(TWaitable Waitable,
+                                                                  std::function<void()> Callback) {
+  return std::make_unique<TQtWaitableWatch>(Waitable, std::move(Callback));
 }
 
 void TQtMainThreadLoop::WakeMainThread() {
-  const std::uint64_t One = 1;
-  [[maybe_unused]] auto Ignored = ::write(WakeFd.Get(), &One, sizeof One);
+  Wake.Set();
 }
 
 void TQtMainThreadLoop::RunHandoffs() {
-  std::uint64_t Count = 0;
-  [[maybe_unused]] auto Ignored = ::read(WakeFd.Get(), &Count, sizeof Count);
+  Wake.Clear();
   try {
     RunPendingHandoffs();
   } catch (...) {

@@ -1,19 +1,19 @@
 // The main-thread loop on Qt's event loop: posted tasks arrive as queued
-// calls, watched descriptors and the reader threads' wake-ups through socket
-// notifiers. An exception thrown by a task, a watch callback or a handoff
+// calls, watched waitables and the reader threads' wake-ups through Qt's
+// notifiers (socket notifiers on POSIX systems, event notifiers on
+// Windows). An exception thrown by a task, a watch callback or a handoff
 // propagates into Qt's event dispatch (the application's notify()), after
 // releasing the waiting reader.
 #pragma once
 
 #include "link/MainThreadLoop.h"
-#include "link/UniqueFd.h"
+#include "link/Waitable.h"
 
 #include <QObject>
 
 #include <functional>
 #include <memory>
 
-class QSocketNotifier;
 
 class TQtMainThreadLoop : public QObject, public TMainThreadLoop {
  public:
@@ -23,7 +23,8 @@ class TQtMainThreadLoop : public QObject, public TMainThreadLoop {
 
   /// Main thread.
   void Post(std::function<void()> Task) override;
-  std::unique_ptr<TReadableWatch> WatchReadable(int Fd, std::function<void()> Callback) override;
+  std::unique_ptr<TWaitableWatch> WatchSignalled(TWaitable Waitable,
+                                                 std::function<void()> Callback) override;
 
  protected:
   void WakeMainThread() override;
@@ -31,8 +32,8 @@ class TQtMainThreadLoop : public QObject, public TMainThreadLoop {
  private:
   void RunHandoffs();
 
-  // Reader threads only write to this descriptor: no Qt object is touched
-  // off the main thread.
-  TUniqueFd WakeFd;
-  std::unique_ptr<QSocketNotifier> WakeNotifier;
+  // Reader threads only raise this event: no Qt object is touched off the
+  // main thread.
+  TWakeEvent Wake;
+  std::unique_ptr<TWaitableWatch> WakeWatch;
 };

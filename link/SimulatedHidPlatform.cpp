@@ -1,7 +1,5 @@
 #include "link/SimulatedHidPlatform.h"
 
-#include <sys/eventfd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -271,12 +269,7 @@ class TSimulatedHidHandle : public THidHandle {
   TSimulatedHidInterface::TReader Reader{0, {}, false};
 };
 
-TSimulatedHidPlatform::TSimulatedHidPlatform()
-    : NoticeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  if (!NoticeFd.Valid()) {
-    throw std::system_error(errno, std::generic_category(), "eventfd");
-  }
-}
+TSimulatedHidPlatform::TSimulatedHidPlatform() = default;
 
 TSimulatedHidPlatform::~TSimulatedHidPlatform() = default;
 
@@ -378,11 +371,9 @@ std::unique_ptr<THidHandle> TSimulatedHidPlatform::OpenReader(const std::string&
 }
 
 void TSimulatedHidPlatform::Notify() {
-  const std::uint64_t One = 1;
-  [[maybe_unused]] auto Ignored = ::write(NoticeFd.Get(), &One, sizeof One);
+  NoticeEvent.Set();
 }
 
 void TSimulatedHidPlatform::DrainChangeNotice() {
-  std::uint64_t Count = 0;
-  [[maybe_unused]] auto Ignored = ::read(NoticeFd.Get(), &Count, sizeof Count);
+  NoticeEvent.Clear();
 }

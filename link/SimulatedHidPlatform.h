@@ -17,7 +17,7 @@
 #pragma once
 
 #include "link/HidPlatform.h"
-#include "link/UniqueFd.h"
+#include "link/Waitable.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -135,7 +135,7 @@ class TSimulatedHidPlatform : public THidPlatform {
   std::vector<THidInterface> Enumerate() override;
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override;
   std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) override;
-  int ChangeNoticeFd() const override { return NoticeFd.Get(); }
+  TWaitable ChangeNotice() const override { return NoticeEvent.Waitable(); }
   void DrainChangeNotice() override;
 
  private:
@@ -149,5 +149,5 @@ class TSimulatedHidPlatform : public THidPlatform {
   std::vector<std::shared_ptr<TSimulatedHidInterface>> PluggedIn;  // in plug order
   std::uint32_t NextInstance = 1;
   bool EnumerationFails = false;
-  TUniqueFd NoticeFd;
+  TWakeEvent NoticeEvent;
 };

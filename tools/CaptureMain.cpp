@@ -1,12 +1,11 @@
 // la16-capture: one single acquisition of the analyser's memory, exported as
 // VCD, CSV or a sigrok session, without a window.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
 
-#include "link/LinuxHidPlatform.h"
+#include "link/SystemHidPlatform.h"
+#include "tools/CapturePlatform.h"
 #include "tools/CaptureTool.h"
 
 namespace {
@@ -14,17 +13,19 @@ namespace {
 std::string Now() {
   const std::time_t Time = std::time(nullptr);
   std::tm Local{};
-  localtime_r(&Time, &Local);
   char Text[32];
-  return std::strftime(Text, sizeof Text, "%Y-%m-%d %H:%M:%S", &Local) > 0 ? Text : "";
+  return LocalTime(Time, Local) && std::strftime(Text, sizeof Text, "%Y-%m-%d %H:%M:%S", &Local) > 0
+             ? Text
+             : "";
 }
 
 }  // namespace
 
 int main(int Argc, char** Argv) {
+  PrepareStandardStreams();
   TCaptureToolEnvironment Env(std::cout, std::cerr);
-  Env.ShowProgress = ::isatty(STDERR_FILENO) == 1;
-  Env.HardwarePlatform = [] { return std::make_unique<TLinuxHidPlatform>(); };
+  Env.ShowProgress = StandardErrorIsTerminal();
+  Env.HardwarePlatform = [] { return MakeSystemHidPlatform(); };
   if (const char* Scale = std::getenv(SimulationTimeScaleVariable)) {
     Env.SimulationTimeScale = Scale;
   }

@@ -1,13 +1,10 @@
 #include "tools/CaptureOutput.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
-#include "link/UniqueFd.h"
+#include "link/SystemFiles.h"
 
 namespace {
 
@@ -18,13 +15,14 @@ std::string CreateTemporary(const std::string& Path) {
   const std::string Dir = Slash == std::string::npos ? std::string() : Path.substr(0, Slash + 1);
   const std::string Name = Slash == std::string::npos ? Path : Path.substr(Slash + 1);
   for (int Attempt = 0; Attempt < 100; ++Attempt) {
-    const std::string Candidate = Dir + "." + Name + "." + std::to_string(::getpid()) + "-" +
-                                  std::to_string(Attempt) + ".part";
-    TUniqueFd Fd(::open(Candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (Fd.Valid()) {
+    const std::string Candidate = Dir + "." + Name + "." + std::to_string(ProcessNumber()) +
+                                  "-" + std::to_string(Attempt) + ".part";
+    TNewFile::TOutcome Made = TNewFile::TOutcome::Failed;
+    std::string Reason;
+    if (TNewFile::Create(Candidate, Made, Reason)) {
       return Candidate;
     }
-    if (errno != EEXIST) {
+    if (Made == TNewFile::TOutcome::Failed) {
       break;
     }
   }
@@ -41,13 +39,14 @@ std::variant<std::unique_ptr<TCaptureOutput>, TCaptureFailure> TCaptureOutput::O
     return Output;
   }
   Output->Path = Path;
-  struct stat Status {};
-  const bool Exists = ::stat(Path.c_str(), &Status) == 0;
-  if (Exists && S_ISDIR(Status.st_mode)) {
+  std::error_code Error;
+  const std::filesystem::file_status Status = std::filesystem::status(Path, Error);
+  const bool Exists = std::filesystem::exists(Status);
+  if (std::filesystem::is_directory(Status)) {
     return WriteFailure(Path);
   }
   std::string Target = Path;
-  if (!Exists || S_ISREG(Status.st_mode)) {
+  if (!Exists || std::filesystem::is_regular_file(Status)) {
     Output->Temporary = CreateTemporary(Path);
     if (Output->Temporary.empty()) {
       return WriteFailure(Path);
@@ -81,7 +80,8 @@ std::optional<TCaptureFailure> TCaptureOutput::Commit() {
   if (File.fail()) {
     return WriteFailure(Path);
   }
-  if (!Temporary.empty() && std::rename(Temporary.c_str(), Path.c_str()) != 0) {
+  std::string Reason;
+  if (!Temporary.empty() && !RenameOver(Temporary, Path, Reason)) {
     return WriteFailure(Path);
   }
   Committed = true;

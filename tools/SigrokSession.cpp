@@ -1,9 +1,11 @@
 #include "tools/SigrokSession.h"
 
-#include <zip.h>
-
 #include <array>
 #include <memory>
+
+#if LA16_HAVE_LIBZIP
+#include <zip.h>
+#endif
 
 namespace {
 
@@ -12,6 +14,7 @@ constexpr int UnitSize = 2;
 // The libsigrok release whose session format version 2 the metadata follows.
 constexpr const char* SigrokVersion = "0.5.2";
 
+#if LA16_HAVE_LIBZIP
 struct TSourceFree {
   void operator()(zip_source_t* Source) const { zip_source_free(Source); }
 };
@@ -59,7 +62,51 @@ std::optional<std::string> ReadAll(zip_source_t* Source) {
   return Bytes;
 }
 
+// The archive of the three entries, or nothing if the zip library fails.
+std::optional<std::string> ZipEntries(const std::string& Version, const std::string& Metadata,
+                                      const std::string& Logic) {
+  zip_error_t Error;
+  zip_error_init(&Error);
+  TSource Buffer(zip_source_buffer_create(nullptr, 0, 0, &Error));
+  zip_error_fini(&Error);
+  if (!Buffer) {
+    return std::nullopt;
+  }
+  zip_error_init(&Error);
+  TArchive Archive(zip_open_from_source(Buffer.get(), ZIP_TRUNCATE, &Error));
+  zip_error_fini(&Error);
+  if (!Archive) {
+    return std::nullopt;
+  }
+  // The archive holds a reference to the buffer now; keep ours to read it back.
+  zip_source_keep(Buffer.get());
+  if (!AddEntry(Archive.get(), SigrokVersionEntry, Version) ||
+      !AddEntry(Archive.get(), SigrokMetadataEntry, Metadata) ||
+      !AddEntry(Archive.get(), SigrokLogicEntry, Logic)) {
+    return std::nullopt;
+  }
+  if (zip_close(Archive.get()) != 0) {
+    return std::nullopt;
+  }
+  Archive.release();  // freed by a successful close
+  return ReadAll(Buffer.get());
+}
+#else
+// Built without the zip library: no archive can be made.
+std::optional<std::string> ZipEntries(const std::string&, const std::string&, const std::string&) {
+  return std::nullopt;
+}
+#endif
+
 }  // namespace
+
+bool SigrokSessionsAvailable() {
+#if LA16_HAVE_LIBZIP
+  return true;
+#else
+  return false;
+#endif
+}
 
 std::string SigrokSampleRateText(std::int64_t Hertz) {
   static constexpr std::array<const char*, 4> Units = {"Hz", "kHz", "MHz", "GHz"};
@@ -111,31 +158,7 @@ std::optional<std::string> BuildSigrokSession(std::span<const TSample> Samples,
     Logic += static_cast<char>(Sample >> 8);
   }
 
-  zip_error_t Error;
-  zip_error_init(&Error);
-  TSource Buffer(zip_source_buffer_create(nullptr, 0, 0, &Error));
-  zip_error_fini(&Error);
-  if (!Buffer) {
-    return std::nullopt;
-  }
-  zip_error_init(&Error);
-  TArchive Archive(zip_open_from_source(Buffer.get(), ZIP_TRUNCATE, &Error));
-  zip_error_fini(&Error);
-  if (!Archive) {
-    return std::nullopt;
-  }
-  // The archive holds a reference to the buffer now; keep ours to read it back.
-  zip_source_keep(Buffer.get());
-  if (!AddEntry(Archive.get(), SigrokVersionEntry, Version) ||
-      !AddEntry(Archive.get(), SigrokMetadataEntry, Metadata) ||
-      !AddEntry(Archive.get(), SigrokLogicEntry, Logic)) {
-    return std::nullopt;
-  }
-  if (zip_close(Archive.get()) != 0) {
-    return std::nullopt;
-  }
-  Archive.release();  // freed by a successful close
-  return ReadAll(Buffer.get());
+  return ZipEntries(Version, Metadata, Logic);
 }
 
 bool WriteSigrokSession(std::ostream& Out, std::span<const TSample> Samples,

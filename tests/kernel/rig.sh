@@ -10,6 +10,7 @@
 #                 build/kernel-test/results/NAME, world-writable)
 #   RIG_RESULTS   the writable results folder shared with the host
 #   RIG_USER      an unprivileged user (uid 65534, see as_user)
+#   RIG_CI        "true" when the host runs under CI (its CI variable)
 # Processes started through these helpers are killed when the scenario
 # exits. Every helper that waits has a limit and fails the scenario with a
 # message naming what it waited for.

@@ -54,7 +54,7 @@ TEST(LinuxHidPlatform, DrainingAnEmptyNoticeReturnsAtOnce) {
   Platform.DrainChangeNotice();
   Platform.DrainChangeNotice();
   EXPECT_LT(std::chrono::steady_clock::now() - Start, 2s);
-  EXPECT_GE(Platform.ChangeNoticeFd(), -1);
+  EXPECT_GE(Platform.ChangeNotice(), NoWaitable);
 }
 
 TEST(LinuxHidPlatform, OpeningAMissingNodeFailsWithTheSystemsReason) {

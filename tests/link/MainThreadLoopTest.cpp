@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/eventfd.h>
-
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -117,24 +115,53 @@ TEST(PollMainThreadLoop, ShutdownReleasesWaitersWithoutRunningTheirHandoffs) {
   EXPECT_FALSE(Ran);
 }
 
-TEST(PollMainThreadLoop, WatchCallsBackWhileReadableUntilDestroyed) {
+TEST(PollMainThreadLoop, WatchCallsBackWhileSignalledUntilDestroyed) {
   TPollMainThreadLoop Loop;
-  TUniqueFd Event(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+  TWakeEvent Event;
   int Calls = 0;
-  auto Watch = Loop.WatchReadable(Event.Get(), [&] {
-    std::uint64_t Count;
-    [[maybe_unused]] auto Ignored = ::read(Event.Get(), &Count, sizeof Count);
+  auto Watch = Loop.WatchSignalled(Event.Waitable(), [&] {
+    Event.Clear();
     ++Calls;
   });
   EXPECT_FALSE(Loop.RunOnce(0ms));
-  const std::uint64_t One = 1;
-  ASSERT_EQ(::write(Event.Get(), &One, sizeof One), 8);
-  EXPECT_TRUE(Loop.RunOnce(1000ms));
+  // Raised from another thread, it ends a wait that would otherwise last.
+  std::thread Raiser([&] {
+    std::this_thread::sleep_for(20ms);
+    Event.Set();
+  });
+  const auto Start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(Loop.RunOnce(5000ms));
+  Raiser.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - Start, 4s);
   EXPECT_EQ(Calls, 1);
+  EXPECT_FALSE(Loop.RunOnce(0ms)) << "a cleared event calls back no more";
   Watch.reset();
-  ASSERT_EQ(::write(Event.Get(), &One, sizeof One), 8);
+  Event.Set();
   Loop.RunOnce(0ms);
   EXPECT_EQ(Calls, 1);
+}
+
+TEST(WakeEvent, StaysRaisedUntilClearedAndWakesOnlyItsOwnWaiters) {
+  TWakeEvent First;
+  TWakeEvent Second;
+  EXPECT_EQ(WaitForSignals({First.Waitable(), Second.Waitable(), NoWaitable}, 0ms),
+            std::vector<bool>({false, false, false}));
+  Second.Set();
+  Second.Set();
+  // Looking does not consume: every waiter sees it until it is cleared.
+  EXPECT_EQ(WaitForSignals({First.Waitable(), Second.Waitable(), NoWaitable}, 1000ms),
+            std::vector<bool>({false, true, false}));
+  EXPECT_EQ(WaitForSignals({Second.Waitable()}, 0ms), std::vector<bool>({true}));
+  First.Set();
+  EXPECT_EQ(WaitForSignals({First.Waitable(), Second.Waitable()}, 0ms),
+            std::vector<bool>({true, true})) << "every signalled one is named, not the first";
+  Second.Clear();
+  EXPECT_EQ(WaitForSignals({First.Waitable(), Second.Waitable()}, 0ms),
+            std::vector<bool>({true, false}));
+  First.Clear();
+  const auto Start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WaitForSignals({First.Waitable()}, 30ms), std::vector<bool>({false}));
+  EXPECT_GE(std::chrono::steady_clock::now() - Start, 20ms) << "the wait lasts its timeout";
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(QtLink, WatchAndPostRunOnTheEventLoop) {
   TSimulatedHidPlatform Platform;
   TQtMainThreadLoop Loop;
   int Notices = 0;
-  auto Watch = Loop.WatchReadable(Platform.ChangeNoticeFd(), [&] {
+  auto Watch = Loop.WatchSignalled(Platform.ChangeNotice(), [&] {
     Platform.DrainChangeNotice();
     ++Notices;
   });

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
-
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -15,8 +13,7 @@ using namespace std::chrono_literals;
 const TSimulatedInterfaceOptions Analyser{0x04D8, 0x0005, 0x0100, 65, 65};
 
 bool NoticePending(const THidPlatform& Platform) {
-  pollfd Fd{Platform.ChangeNoticeFd(), POLLIN, 0};
-  return ::poll(&Fd, 1, 0) == 1;
+  return WaitForSignals({Platform.ChangeNotice()}, 0ms)[0];
 }
 
 TEST(SimulatedHidPlatform, PlugAndUnplugChangeTheListAndSignalTheNotice) {

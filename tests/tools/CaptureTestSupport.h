@@ -72,7 +72,7 @@ class TBorrowedPlatform : public THidPlatform {
   std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) override {
     return Lender.OpenReader(Path, Error);
   }
-  int ChangeNoticeFd() const override { return Lender.ChangeNoticeFd(); }
+  TWaitable ChangeNotice() const override { return Lender.ChangeNotice(); }
   void DrainChangeNotice() override { Lender.DrainChangeNotice(); }
 
  private:

@@ -1,0 +1,121 @@
+#include "link/SystemFiles.h"
+
+#include "link/WindowsHidPlatform.h"
+
+#include <windows.h>
+
+namespace {
+
+std::string LastReason() {
+  return WindowsError(::GetLastError()).Message;
+}
+
+class TWindowsReader : public TPlainFileReader {
+ public:
+  explicit TWindowsReader(HANDLE File) : File(File) {}
+  ~TWindowsReader() override { ::CloseHandle(File); }
+  std::size_t Read(char* Buffer, std::size_t Size) override {
+    DWORD Count = 0;
+    if (!::ReadFile(File, Buffer, static_cast<DWORD>(Size), &Count, nullptr)) {
+      return 0;
+    }
+    return Count;
+  }
+
+ private:
+  const HANDLE File;
+};
+
+class TWindowsNewFile : public TNewFile {
+ public:
+  explicit TWindowsNewFile(HANDLE File) : File(File) {}
+  ~TWindowsNewFile() override {
+    if (File != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(File);
+    }
+  }
+  bool Write(const char* Bytes, std::size_t Size, std::string& Why) override {
+    while (Size > 0) {
+      DWORD Written = 0;
+      const DWORD Piece = Size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(Size);
+      if (!::WriteFile(File, Bytes, Piece, &Written, nullptr)) {
+        Why = LastReason();
+        return false;
+      }
+      if (Written == 0) {
+        Why = WindowsError(ERROR_DISK_FULL).Message;
+        return false;
+      }
+      Bytes += Written;
+      Size -= Written;
+    }
+    return true;
+  }
+  bool Sync(std::string& Why) override {
+    if (!::FlushFileBuffers(File)) {
+      Why = LastReason();
+      return false;
+    }
+    return true;
+  }
+  bool Close(std::string& Why) override {
+    const BOOL Closed = ::CloseHandle(File);
+    File = INVALID_HANDLE_VALUE;
+    if (!Closed) {
+      Why = LastReason();
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  HANDLE File;
+};
+
+}  // namespace
+
+unsigned long ProcessNumber() {
+  return ::GetCurrentProcessId();
+}
+
+std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path) {
+  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE) {
+    return nullptr;
+  }
+  // A disk file, not a pipe, a console or a device.
+  if (::GetFileType(File) != FILE_TYPE_DISK) {
+    ::CloseHandle(File);
+    return nullptr;
+  }
+  return std::make_unique<TWindowsReader>(File);
+}
+
+std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path, TOutcome& Outcome,
+                                           std::string& Why) {
+  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE) {
+    const DWORD Error = ::GetLastError();
+    Outcome = Error == ERROR_FILE_EXISTS || Error == ERROR_ALREADY_EXISTS ? TOutcome::Exists
+                                                                          : TOutcome::Failed;
+    Why = WindowsError(Error).Message;
+    return nullptr;
+  }
+  Outcome = TOutcome::Created;
+  return std::make_unique<TWindowsNewFile>(File);
+}
+
+bool RenameOver(const std::string& From, const std::string& To, std::string& Why) {
+  if (!::MoveFileExA(From.c_str(), To.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    Why = LastReason();
+    return false;
+  }
+  return true;
+}
+
+void RemoveFile(const std::string& Path) {
+  ::DeleteFileA(Path.c_str());
+}

@@ -1,0 +1,13 @@
+#include "tools/CapturePlatform.h"
+
+#include <unistd.h>
+
+void PrepareStandardStreams() {}
+
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool LocalTime(std::time_t Time, std::tm& Local) {
+  return ::localtime_r(&Time, &Local) != nullptr;
+}
