@@ -15,7 +15,9 @@
 namespace {
 
 TEST(SimulatedMachine, AnalyserArrivesAfterThePlugInPanelAndAnswersASingleAcquisition) {
-  TSimulatedMachine Machine(std::chrono::milliseconds(300));
+  // Long enough that a loaded machine (sanitizers, CI) still starts the
+  // window and looks at it before the analyser is plugged in.
+  TSimulatedMachine Machine(std::chrono::milliseconds(1500));
   TAnalyserRig Rig;
   Rig.Harness.Environment.OtherPlatform = &Machine.Platform();
   TForm1& Form = Rig.Start("100", "1");
