@@ -33,6 +33,19 @@ std::string FolderLine(const TFormHarness& Harness) {
   return QFile::encodeName(Harness.ProgramDir.path()).toStdString() + "/\r\n";
 }
 
+// The window keeps its files in the user data folder: the folder in use, the
+// snapshot's place, and a new settings file naming that folder on line 2.
+void ExpectFilesInUserDataFolder(TForm1& Form, const TFormHarness& Harness) {
+  const QString Data = Harness.Environment.UserDataFolderPath;
+  EXPECT_EQ(Form.Settings.ProgramFolder(), QFile::encodeName(Data).toStdString());
+  EXPECT_EQ(Form.FileInProgramFolder(QStringLiteral("1.bmp")), Data + QStringLiteral("1.bmp"));
+  QFile Written(Data + QStringLiteral("parametres.inf"));
+  ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+  EXPECT_EQ(Written.readAll().toStdString(),
+            "\r\n" + QFile::encodeName(Data).toStdString() + "\r\n" + EmptyLines(78));
+  EXPECT_TRUE(Harness.Environment.Boxes.empty());
+}
+
 std::array<std::uint8_t, 4> ReportHead(const TForm1& Form) {
   const auto& Bytes = Form.State.CommandReport.Bytes();
   return {Bytes[0], Bytes[1], Bytes[2], Bytes[3]};
@@ -225,14 +238,7 @@ TEST(StartUpFolder, UnwritableProgramFolderFallsBackToTheUserDataFolder) {
   const QString Blocked = Harness.ProgramDir.path() + QStringLiteral("/parametres.inf/");
   Harness.Environment.ProgramFolderPath = Blocked;
   TForm1& Form = Harness.Start();
-  const QString Data = Harness.Environment.UserDataFolderPath;
-  EXPECT_EQ(Form.Settings.ProgramFolder(), QFile::encodeName(Data).toStdString());
-  EXPECT_EQ(Form.FileInProgramFolder(QStringLiteral("1.bmp")), Data + QStringLiteral("1.bmp"));
-  QFile Written(Data + QStringLiteral("parametres.inf"));
-  ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
-  EXPECT_EQ(Written.readAll().toStdString(),
-            "\r\n" + QFile::encodeName(Data).toStdString() + "\r\n" + EmptyLines(78));
-  EXPECT_TRUE(Harness.Environment.Boxes.empty());
+  ExpectFilesInUserDataFolder(Form, Harness);
 }
 
 TEST(StartUpFolder, InstalledProgramKeepsItsFilesInTheUserDataFolderEvenWhenItsOwnIsWritable) {
@@ -241,24 +247,17 @@ TEST(StartUpFolder, InstalledProgramKeepsItsFilesInTheUserDataFolderEvenWhenItsO
   const std::string Beside = Harness.SettingsFileBytes();
   Harness.Environment.InstalledProgram = true;
   TForm1& Form = Harness.Start();
-  const QString Data = Harness.Environment.UserDataFolderPath;
   // The settings beside the program are not read, nor rewritten.
   EXPECT_EQ(Form.TrackBar1->value(), 100);
   EXPECT_EQ(Harness.SettingsFileBytes(), Beside);
   EXPECT_EQ(QDir(Harness.ProgramDir.path())
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{QStringLiteral("parametres.inf")});
-  EXPECT_EQ(Form.Settings.ProgramFolder(), QFile::encodeName(Data).toStdString());
-  EXPECT_EQ(Form.FileInProgramFolder(QStringLiteral("1.bmp")), Data + QStringLiteral("1.bmp"));
-  QFile Written(Data + QStringLiteral("parametres.inf"));
-  ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
-  EXPECT_EQ(Written.readAll().toStdString(),
-            "\r\n" + QFile::encodeName(Data).toStdString() + "\r\n" + EmptyLines(78));
-  EXPECT_TRUE(Harness.Environment.Boxes.empty());
+  ExpectFilesInUserDataFolder(Form, Harness);
 
   // Started again, it reads what it wrote there.
   Harness.Form.reset();
-  Written.close();
+  QFile Written(Harness.Environment.UserDataFolderPath + QStringLiteral("parametres.inf"));
   ASSERT_TRUE(Written.open(QIODevice::WriteOnly | QIODevice::Truncate));
   Written.write(SettingsBytes({"", "", "", "", "", "", "", "700"}).c_str());
   Written.close();
