@@ -1,4 +1,4 @@
-#include "tools/SigrokSession.h"
+#include "acquisition/SigrokSession.h"
 
 #include <array>
 #include <memory>

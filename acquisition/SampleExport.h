@@ -9,7 +9,7 @@
 #include <string>
 
 #include "acquisition/TimeBase.h"
-#include "tools/WindowPlan.h"
+#include "acquisition/WindowPlan.h"
 
 /// What the writers need besides the samples.
 struct TExportInfo {
