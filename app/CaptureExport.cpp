@@ -87,7 +87,10 @@ void TForm1::Exporterlesdonnes1Click() {
                                      "Le nom du fichier existe déjà. Voulez-vous l'écraser ?"))) {
     return;
   }
+  ExportTo(Path);
+}
 
+bool TForm1::ExportTo(const QString& Path) {
   TExportInfo Info;
   Info.Date = Environment.Now().toString(Qt::ISODate).toStdString();
   Info.Version = "la16 " LA16_VERSION;
@@ -111,7 +114,7 @@ void TForm1::Exporterlesdonnes1Click() {
       if (!Failure->isEmpty()) {  // empty: cancelled, nothing to say
         Environment.ShowError(*Failure + QString::fromUtf8(FailedExport));
       }
-      return;
+      return false;
     }
     Fetched = std::move(std::get<std::vector<TSample>>(Memory));
     Samples = Fetched;
@@ -129,7 +132,9 @@ void TForm1::Exporterlesdonnes1Click() {
     File.cancelWriting();
     Environment.ShowError(QStringLiteral("Impossible d'écrire « %1 » : %2.").arg(Path, Reason) +
                           QString::fromUtf8(FailedExport));
+    return false;
   }
+  return true;
 }
 
 std::variant<std::vector<TSample>, QString> TForm1::FetchWholeMemory() {

@@ -240,6 +240,10 @@ class TForm1 : public QMainWindow {
   /// "Exporter les données...": the whole memory (or the capture shown) to
   /// a sigrok session, a VCD or a CSV file, written whole or not at all.
   void Exporterlesdonnes1Click();
+  /// Writes the whole memory (or the capture shown) to Path in the format of
+  /// its extension (.sr, .vcd, otherwise .csv); false, with the message
+  /// shown, when it did not (nothing said when the user cancelled).
+  bool ExportTo(const QString& Path);
   /// Export is there exactly when save is and there is something to export.
   void UpdateExportState();
   /// The analyser's 2047 samples, fetched window by window without drawing

@@ -111,6 +111,7 @@ void TForm1::BuildMenus() {
   Sauvegarder1 = MenuItem(Fichier1, "Sauvegarder1", "Sauvegarder", TMenuPicture::Save);
   Exporterlesdonnes1 = MenuItem(Fichier1, "Exporterlesdonnes1", "Exporter les données...");
   Exporterlesdonnes1->setIcon(Artwork::ExportPicture());
+  Exporterlesdonnes1->setEnabled(false);  // follows save, disabled until then
   Imprimer1 = MenuItem(Fichier1, "Imprimer1", "Imprimer...", TMenuPicture::Print);
   N1 = Fichier1->addSeparator();
   N1->setObjectName(QStringLiteral("N1"));
@@ -162,6 +163,7 @@ void TForm1::BuildToolBar(QWidget* Client) {
   ToolButton7 = ToolBar2->findChild<QToolButton*>(QStringLiteral("ToolButton7"));
   ToolButton12 = ToolBar2->findChild<QToolButton*>(QStringLiteral("ToolButton12"));
   ToolButton12->setIcon(Artwork::ExportPicture());
+  ToolButton12->setEnabled(false);
   ToolButton4 = ToolBar2->findChild<QFrame*>(QStringLiteral("ToolButton4"));
   ToolButton8 = ToolBar2->findChild<QFrame*>(QStringLiteral("ToolButton8"));
   ToolButton9 = ToolBar2->findChild<QFrame*>(QStringLiteral("ToolButton9"));

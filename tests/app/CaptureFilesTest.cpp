@@ -169,6 +169,8 @@ TEST_F(CaptureFiles, AnOpenedExportShowsWhatTheLiveMemoryShowedWindowForWindow) 
   EXPECT_EQ(Form->ScrollBar1->maximum(), 1597);
   EXPECT_EQ(Form->ScrollBar1->value(), 0);
   EXPECT_FALSE(Form->Ouvrirunecapture1->isEnabled());
+  EXPECT_FALSE(Form->Exporterlesdonnes1->isEnabled());
+  EXPECT_FALSE(Form->ToolButton12->isEnabled());
 }
 
 TEST_F(CaptureFiles, AShortCaptureOfAnotherWriterNavigatesWithinItsLength) {
