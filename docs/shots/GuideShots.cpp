@@ -250,7 +250,7 @@ int main(int Argc, char** Argv) {
     QWidget* Modal = QApplication::activeModalWidget();
     if (auto* Dialog = qobject_cast<QFileDialog*>(Modal)) {
       Dialog->selectFile(Exported);
-      Dialog->accept();
+      static_cast<QDialog*>(Dialog)->accept();  // QFileDialog::accept, as the button
     }
     auto* Progress = Form1.findChild<QProgressDialog*>(QStringLiteral("ExportProgress"));
     if (!ProgressTaken && Progress != nullptr && Progress->isVisible() && Progress->value() >= 2) {
