@@ -16,9 +16,9 @@
 
 namespace {
 
-constexpr int InputCount = 16;
+[[maybe_unused]] constexpr int InputCount = 16;
 // Largest unit a sample may take: sigrok's logic devices stay far below.
-constexpr int MaxUnitSize = 8;
+[[maybe_unused]] constexpr int MaxUnitSize = 8;
 
 constexpr std::array<const char*, 4> TriggerTexts = {"Synch OFF", "Interne Egal",
                                                      "Externe Niveau haut", "Externe Niveau Bas"};
@@ -37,7 +37,7 @@ std::string_view Trim(std::string_view Text) {
 }
 
 // The key file sigrok writes as metadata: [group] lines and key=value lines.
-TGroups ParseKeyFile(std::string_view Text) {
+[[maybe_unused]] TGroups ParseKeyFile(std::string_view Text) {
   TGroups Groups;
   std::string Group;
   while (!Text.empty()) {
@@ -55,7 +55,7 @@ TGroups ParseKeyFile(std::string_view Text) {
   return Groups;
 }
 
-std::optional<long long> WholeNumber(const std::string& Text) {
+[[maybe_unused]] std::optional<long long> WholeNumber(const std::string& Text) {
   long long Value = 0;
   const char* End = Text.data() + Text.size();
   const auto [Ptr, Error] = std::from_chars(Text.data(), End, Value);
@@ -114,7 +114,8 @@ TEntryRead ReadEntry(zip_t* Archive, const std::string& Name, std::uint64_t Limi
 #endif
 
 // la16's own group: the recorded trigger, pattern, pull and first index.
-void ReadOwnGroup(const std::map<std::string, std::string>& Own, TOpenedCapture& Capture) {
+[[maybe_unused]] void ReadOwnGroup(const std::map<std::string, std::string>& Own,
+                                   TOpenedCapture& Capture) {
   const auto Text = [&Own](const char* Key) {
     const auto Found = Own.find(Key);
     return Found == Own.end() ? std::string() : Found->second;
