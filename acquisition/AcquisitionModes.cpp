@@ -67,6 +67,7 @@ void TForm1::SpeedButton23Click() {
 
 // Loop.
 void TForm1::SpeedButton24Click() {
+  LeaveCapture();
   Panel6->hide();
   EnableConfiguration(*this, true);
   ScrollBar1->setEnabled(true);
@@ -85,6 +86,7 @@ void TForm1::SpeedButton24Click() {
 
 // Single.
 void TForm1::SpeedButton25Click() {
+  LeaveCapture();
   EnableConfiguration(*this, false);
   EnableSaveAndPrintButton(*this, true);
   State.AcquisitionStopped = 1;

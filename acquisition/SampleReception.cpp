@@ -11,6 +11,15 @@
 
 void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportID*/,
                                 const std::uint8_t* Data, std::uint16_t Size) {
+  // The restitutions an export asks for are the export's, never drawn; a
+  // capture from a file shown in the window is not drawn over.
+  if (ExportReports) {
+    ExportReports(Data, Size);
+    return;
+  }
+  if (Capture) {
+    return;
+  }
   // A report too short to hold even its block code carries nothing.
   const int Code = Size > 0 ? Data[0] : -1;
 

@@ -124,6 +124,37 @@ QPixmap MenuPicture(TMenuPicture Picture) {
   return Canvas.Take();
 }
 
+QPixmap OpenPicture() {
+  TCanvas Canvas(16, 16);
+  QPainter& P = Canvas.Painter;
+  P.setPen(QPen(QColor(150, 110, 20), 1));
+  P.setBrush(QColor(240, 200, 90));
+  P.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(6.5, 3.5), QPointF(7.5, 5.5),
+                           QPointF(13.5, 5.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+  P.setBrush(QColor(255, 225, 130));
+  P.drawPolygon(
+      QPolygonF({QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+  return Canvas.Take();
+}
+
+QPixmap ExportPicture() {
+  TCanvas Canvas(16, 16);
+  QPainter& P = Canvas.Painter;
+  P.setPen(QPen(Qt::black, 1));
+  P.setBrush(Qt::white);
+  P.drawRect(QRectF(1.5, 1.5, 9, 13));
+  P.setPen(QPen(Qt::red, 1));  // a trace of samples on the sheet
+  P.drawPolyline(QPolygonF({QPointF(3, 6.5), QPointF(5, 6.5), QPointF(5, 3.5), QPointF(7, 3.5),
+                            QPointF(7, 6.5), QPointF(9, 6.5)}));
+  P.setPen(QPen(Qt::blue, 1));
+  P.drawPolyline(QPolygonF({QPointF(3, 9.5), QPointF(4, 9.5), QPointF(4, 12.5), QPointF(7, 12.5),
+                            QPointF(7, 9.5), QPointF(9, 9.5)}));
+  P.setPen(QPen(PlayGreen, 2));
+  P.drawLine(QPointF(8, 11), QPointF(13, 11));
+  Triangle(P, QPointF(15.5, 11), QPointF(12, 7.5), QPointF(12, 14.5), PlayGreen, PlayGreen);
+  return Canvas.Take();
+}
+
 QPixmap LoopGlyph() {
   TCanvas Canvas(19, 19);
   QPainter& P = Canvas.Painter;

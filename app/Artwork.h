@@ -15,6 +15,10 @@ namespace Artwork {
 /// The seven 16 x 16 pictures of the menus and the toolbar, in list order.
 enum class TMenuPicture { PcSpeed, Print, Save, Quit, Copy, Help, About };
 QPixmap MenuPicture(TMenuPicture Picture);
+/// "Ouvrir une capture..." (an open folder) and "Exporter les données..." (a
+/// sheet of samples with an arrow leaving it), 16 x 16, beside the image list.
+QPixmap OpenPicture();
+QPixmap ExportPicture();
 
 /// Acquisition buttons: loop (19 x 19), single (13 x 15), halt (16 x 16).
 QPixmap LoopGlyph();

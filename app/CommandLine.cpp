@@ -2,12 +2,24 @@
 
 #include <string_view>
 
-std::optional<THidBackend> ParseCommandLine(int Argc, const char* const* Argv) {
-  if (Argc <= 1) {
-    return THidBackend::Linux;
+std::optional<THidBackend> ParseCommandLine(int Argc, const char* const* Argv,
+                                            std::string* CaptureFile) {
+  THidBackend Backend = THidBackend::Linux;
+  bool Simulate = false;
+  bool File = false;
+  for (int I = 1; I < Argc; ++I) {
+    const std::string_view Argument = Argv[I] != nullptr ? Argv[I] : "";
+    if (Argument == "--simulate" && !Simulate) {
+      Simulate = true;
+      Backend = THidBackend::Simulated;
+    } else if (!Argument.empty() && Argument.front() != '-' && !File) {
+      File = true;
+      if (CaptureFile != nullptr) {
+        *CaptureFile = Argument;
+      }
+    } else {
+      return std::nullopt;
+    }
   }
-  if (Argc == 2 && Argv[1] != nullptr && std::string_view(Argv[1]) == "--simulate") {
-    return THidBackend::Simulated;
-  }
-  return std::nullopt;
+  return Backend;
 }

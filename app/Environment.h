@@ -54,6 +54,10 @@ class TEnvironment {
   /// Returns the chosen path, or an empty text when cancelled.
   virtual QString AskSaveFileName(const TSaveDialogRequest& Request,
                                   const std::function<void(const QString&)>& FolderEntered) = 0;
+  /// The open dialog, modal, with Filter (filters separated by ";;") in
+  /// InitialFolder (empty: the platform's default). Returns the chosen path,
+  /// or an empty text when cancelled.
+  virtual QString AskOpenFileName(const QString& Filter, const QString& InitialFolder) = 0;
   /// The printer selection dialog on Printer; false when cancelled.
   virtual bool ChoosePrinter(QPrinter& Printer) = 0;
   /// Puts Picture on the clipboard as an image.

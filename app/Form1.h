@@ -10,9 +10,13 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <variant>
 #include <vector>
 
+#include "acquisition/SigrokSessionReader.h"
 #include "app/ApplicationState.h"
 #include "app/SettingsFormat.h"
 #include "display/TraceGeometry.h"
@@ -217,9 +221,47 @@ class TForm1 : public QMainWindow {
   void Aide2Click();
   void Aproposde1Click();
 
+  // ---- Capture files (app/CaptureOpen.cpp, app/CaptureExport.cpp) ----
+  /// "Ouvrir une capture...": asks for a sigrok session and shows it.
+  void Ouvrirunecapture1Click();
+  /// Shows the capture in the file at Path as a halted acquisition, without
+  /// a word to the analyser; a file refused leaves everything as it was and
+  /// shows why. Returns whether it is shown.
+  bool OpenCapture(const QString& Path);
+  /// An acquisition starts: the capture from a file gives way to the
+  /// analyser's memory, at the view offset and time base it had.
+  void LeaveCapture();
+  /// The recorded trigger and pull of the capture shown, on the back buffer.
+  void DrawCaptureSettings();
+  /// The capture's window at Offset, drawn as a restitution would draw it.
+  void ShowCaptureWindow(int Offset);
+  /// The scroll bar moved over a capture: the snapshot, then the new window.
+  void ShowCaptureWindowAfterMove(int Offset);
+  /// "Exporter les données...": the whole memory (or the capture shown) to
+  /// a sigrok session, a VCD or a CSV file, written whole or not at all.
+  void Exporterlesdonnes1Click();
+  /// Writes the whole memory (or the capture shown) to Path in the format of
+  /// its extension (.sr, .vcd, otherwise .csv); false, with the message
+  /// shown, when it did not (nothing said when the user cancelled).
+  bool ExportTo(const QString& Path);
+  /// Export is there exactly when save is and there is something to export.
+  void UpdateExportState();
+  /// The analyser's 2047 samples, fetched window by window without drawing
+  /// them; the analyser is sent back to the view offset shown. A failure's
+  /// message, or an empty text when the user cancelled.
+  std::variant<std::vector<TSample>, QString> FetchWholeMemory();
+  /// The capture read from a file that the window shows, if any.
+  std::optional<TOpenedCapture> Capture;
+  /// While an export fetches the memory, every input report goes here.
+  std::function<void(const std::uint8_t*, std::uint16_t)> ExportReports;
+  /// Longest wait for one window of an export.
+  int ExportWindowTimeoutMs = 10000;
+
   // ---- Controls, by their designer names ----
   QMenu* Fichier1 = nullptr;
+  QAction* Ouvrirunecapture1 = nullptr;
   QAction* Sauvegarder1 = nullptr;
+  QAction* Exporterlesdonnes1 = nullptr;
   QAction* Imprimer1 = nullptr;
   QAction* N1 = nullptr;  // separator
   QAction* Quitter2 = nullptr;
@@ -235,13 +277,14 @@ class TForm1 : public QMainWindow {
 
   QFrame* ToolBar1 = nullptr;
   QWidget* ToolBar2 = nullptr;
-  QToolButton* ToolButton1 = nullptr;  // PC speed
-  QToolButton* ToolButton2 = nullptr;  // print
-  QToolButton* ToolButton3 = nullptr;  // save
-  QToolButton* ToolButton5 = nullptr;  // copy
-  QToolButton* ToolButton6 = nullptr;  // quit
-  QToolButton* ToolButton7 = nullptr;  // online guide
-  QFrame* ToolButton4 = nullptr;       // separators
+  QToolButton* ToolButton1 = nullptr;   // PC speed
+  QToolButton* ToolButton2 = nullptr;   // print
+  QToolButton* ToolButton3 = nullptr;   // save
+  QToolButton* ToolButton5 = nullptr;   // copy
+  QToolButton* ToolButton6 = nullptr;   // quit
+  QToolButton* ToolButton7 = nullptr;   // online guide
+  QToolButton* ToolButton12 = nullptr;  // export
+  QFrame* ToolButton4 = nullptr;        // separators
   QFrame* ToolButton8 = nullptr;
   QFrame* ToolButton9 = nullptr;
   QFrame* ToolButton10 = nullptr;
@@ -403,6 +446,9 @@ class TForm1 : public QMainWindow {
   bool ViewSnapshotFailed = false;
   /// Whether the last attempt to write the snapshot failed (and was reported).
   bool SnapshotWriteFailed = false;
+  /// What the analyser's memory view had before a capture was opened.
+  int LiveTimeBaseIndex = 0;
+  int LiveViewOffset = 0;
   QButtonGroup* TimeBaseGroup = nullptr;
   QButtonGroup* AcquisitionGroup = nullptr;
 };

@@ -52,6 +52,7 @@ constexpr TToolSlot ToolSlots[] = {
     {"ToolButton9", 14, TMenuPicture::Quit, nullptr},
     {"ToolButton3", 0, TMenuPicture::Save, "Sauvegarder"},
     {"ToolButton2", 0, TMenuPicture::Print, "Imprimer..."},
+    {"ToolButton12", 0, TMenuPicture::Save, "Exporter les données..."},  // its own picture below
     {"ToolButton4", 16, TMenuPicture::Quit, nullptr},
     {"ToolButton5", 0, TMenuPicture::Copy, "Copier"},
     {"ToolButton10", 16, TMenuPicture::Quit, nullptr},
@@ -105,7 +106,12 @@ void TForm1::BuildMenus() {
   QMenuBar* Bar = menuBar();
   Bar->setObjectName(QStringLiteral("MainMenu1"));
   Fichier1 = TopMenu(Bar, "Fichier1", "Fichier");
+  Ouvrirunecapture1 = MenuItem(Fichier1, "Ouvrirunecapture1", "Ouvrir une capture...");
+  Ouvrirunecapture1->setIcon(Artwork::OpenPicture());
   Sauvegarder1 = MenuItem(Fichier1, "Sauvegarder1", "Sauvegarder", TMenuPicture::Save);
+  Exporterlesdonnes1 = MenuItem(Fichier1, "Exporterlesdonnes1", "Exporter les données...");
+  Exporterlesdonnes1->setIcon(Artwork::ExportPicture());
+  Exporterlesdonnes1->setEnabled(false);  // follows save, disabled until then
   Imprimer1 = MenuItem(Fichier1, "Imprimer1", "Imprimer...", TMenuPicture::Print);
   N1 = Fichier1->addSeparator();
   N1->setObjectName(QStringLiteral("N1"));
@@ -155,6 +161,9 @@ void TForm1::BuildToolBar(QWidget* Client) {
   ToolButton5 = ToolBar2->findChild<QToolButton*>(QStringLiteral("ToolButton5"));
   ToolButton6 = ToolBar2->findChild<QToolButton*>(QStringLiteral("ToolButton6"));
   ToolButton7 = ToolBar2->findChild<QToolButton*>(QStringLiteral("ToolButton7"));
+  ToolButton12 = ToolBar2->findChild<QToolButton*>(QStringLiteral("ToolButton12"));
+  ToolButton12->setIcon(Artwork::ExportPicture());
+  ToolButton12->setEnabled(false);
   ToolButton4 = ToolBar2->findChild<QFrame*>(QStringLiteral("ToolButton4"));
   ToolButton8 = ToolBar2->findChild<QFrame*>(QStringLiteral("ToolButton8"));
   ToolButton9 = ToolBar2->findChild<QFrame*>(QStringLiteral("ToolButton9"));

@@ -57,13 +57,16 @@ const TBinding<QToolButton> SpeedButtons[] = {
     {&TForm1::ToolButton1, &TForm1::ToolButton1Click},
     {&TForm1::ToolButton2, &TForm1::Imprimer1Click},
     {&TForm1::ToolButton3, &TForm1::Sauvegarder1Click},
+    {&TForm1::ToolButton12, &TForm1::Exporterlesdonnes1Click},
     {&TForm1::ToolButton5, &TForm1::Copier1Click},
     {&TForm1::ToolButton6, &TForm1::Quitter2Click},
     {&TForm1::ToolButton7, &TForm1::Aide2Click},
 };
 
 const TBinding<QAction> MenuItems[] = {
+    {&TForm1::Ouvrirunecapture1, &TForm1::Ouvrirunecapture1Click},
     {&TForm1::Sauvegarder1, &TForm1::Sauvegarder1Click},
+    {&TForm1::Exporterlesdonnes1, &TForm1::Exporterlesdonnes1Click},
     {&TForm1::Imprimer1, &TForm1::Imprimer1Click},
     {&TForm1::Quitter2, &TForm1::Quitter2Click},
     {&TForm1::Copier1, &TForm1::Copier1Click},
@@ -106,6 +109,10 @@ void TForm1::WireHandlers() {
   for (const auto& [Control, Handler] : BoxBindings) {
     OnStateChange(this->*Control, [this, Handler = Handler] { (this->*Handler)(); });
   }
+  // Export follows save; a capture cannot be opened while the analyser loops.
+  connect(Sauvegarder1, &QAction::changed, this, [this] { UpdateExportState(); });
+  connect(SpeedButton24, &QToolButton::toggled, this,
+          [this](bool Looping) { Ouvrirunecapture1->setEnabled(!Looping); });
   OnPositionChange(TrackBar1, [this] { TrackBar1Change(); });
   OnPositionChange(ScrollBar1, [this] { ScrollBar1Change(); });
   connect(Image2, &TPictureBox::MousePressed, this,

@@ -1,6 +1,9 @@
 // Process entry: the application object, its environment and the main
 // window, then the message loop.
+#include <QFile>
+#include <QTimer>
 #include <cstdio>
+#include <string>
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
@@ -11,7 +14,8 @@
 
 int main(int Argc, char** Argv) {
   TApplication Application(Argc, Argv);  // takes Qt's own options out of Argv
-  const std::optional<THidBackend> Backend = ParseCommandLine(Argc, Argv);
+  std::string CaptureFile;
+  const std::optional<THidBackend> Backend = ParseCommandLine(Argc, Argv, &CaptureFile);
   if (!Backend) {
     std::fprintf(stderr, "%s\n", CommandLineUsage);
     return 2;
@@ -23,5 +27,11 @@ int main(int Argc, char** Argv) {
   Form1.Form2 = &Form2;
   InstallMeasurementProbe(Form1);  // only when LA16_PROBE asks for it
   Form1.show();
+  if (!CaptureFile.empty()) {  // once the window is up, so a refusal has its box
+    QTimer::singleShot(0, &Form1,
+                       [&Form1, Path = QFile::decodeName(QByteArray::fromStdString(CaptureFile))] {
+                         Form1.OpenCapture(Path);
+                       });
+  }
   return Application.exec();
 }

@@ -61,10 +61,10 @@ class TFirstPaintProbe : public QObject {
   void Report() {
     // The steady clock is the system's monotonic clock (CLOCK_MONOTONIC on
     // Linux), the one the bench that started us reads too.
-    const long long Nanoseconds = static_cast<long long>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::chrono::steady_clock::now().time_since_epoch())
-            .count());
+    const long long Nanoseconds =
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
     PrintProbeLine("first-paint monotonic-ns=" + std::to_string(Nanoseconds) +
                    " vm-hwm-kb=" + PeakResidentText());
     Form.Quitter2Click();
@@ -209,6 +209,19 @@ class TStepsProbe : public QObject {
         PrintProbeLine("scroll position=" + std::to_string(Form.ScrollBar1->value()) +
                        " snapshot=" + Form.FileInProgramFolder("1.bmp").toStdString());
         return true;
+      case TProbeStep::Export: {
+        // The export waits for its windows in a loop of its own: no poll
+        // runs this script meanwhile.
+        Poll.stop();
+        const QString Path = Form.FileInProgramFolder(
+            QStringLiteral("export.") + QString::fromUtf8(ExportFormats[Current.Value]));
+        const bool Written = Form.ExportTo(Path);
+        Poll.start();
+        PrintProbeLine("export file=" + Path.toStdString() + " written=" + (Written ? "1" : "0") +
+                       " position=" + std::to_string(Form.ScrollBar1->value()) +
+                       " restitutions=" + std::to_string(Form.RestitutionsShown));
+        return true;
+      }
       case TProbeStep::Quit:
         PrintProbeLine("quit");
         Form.Quitter2Click();

@@ -33,12 +33,16 @@ class TForm1;
 
 /// One step of LA16_PROBE=steps:...
 struct TProbeStep {
-  enum TKind { Attached, Loop, Shown, Halt, Scroll, Quit };
+  enum TKind { Attached, Loop, Shown, Halt, Scroll, Quit, Export };
   TKind Kind = Attached;
-  /// Restitutions for Shown (1 to 100000), position for Scroll (0 to 1597).
+  /// Restitutions for Shown (1 to 100000), position for Scroll (0 to 1597),
+  /// format for Export (ExportFormats' index: "export:sr", ":vcd", ":csv").
   int Value = 0;
   bool operator==(const TProbeStep&) const = default;
 };
+
+/// File extensions of the export step, in TProbeStep::Value's order.
+inline constexpr const char* ExportFormats[] = {"sr", "vcd", "csv"};
 
 /// A hook LA16_PROBE may ask for.
 struct TProbeRequest {

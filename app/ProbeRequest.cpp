@@ -33,6 +33,14 @@ std::optional<TProbeStep> ParseStep(std::string_view Text) {
       return Argument ? std::nullopt : std::optional<TProbeStep>(TProbeStep{Plain.Kind, 0});
     }
   }
+  if (Name == "export" && Argument) {
+    for (int Format = 0; Format < 3; ++Format) {
+      if (*Argument == ExportFormats[Format]) {
+        return TProbeStep{TProbeStep::Export, Format};
+      }
+    }
+    return std::nullopt;
+  }
   const bool Shown = Name == "shown";
   if ((!Shown && Name != "scroll") || !Argument) {
     return std::nullopt;

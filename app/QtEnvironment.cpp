@@ -125,6 +125,12 @@ QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
   return Chosen;
 }
 
+QString TQtEnvironment::AskOpenFileName(const QString& Filter, const QString& InitialFolder) {
+  return QFileDialog::getOpenFileName(BoxOwner(), QString(),
+                                      InitialFolder.isEmpty() ? QDir::homePath() : InitialFolder,
+                                      Filter, nullptr, QFileDialog::DontUseNativeDialog);
+}
+
 bool TQtEnvironment::ChoosePrinter(QPrinter& Printer) {
   QPrintDialog Dialog(&Printer, BoxOwner());
   return Dialog.exec() == QDialog::Accepted;

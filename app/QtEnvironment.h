@@ -30,6 +30,7 @@ class TQtEnvironment : public TEnvironment {
   void OpenUrl(const QString& Url) override;
   QString AskSaveFileName(const TSaveDialogRequest& Request,
                           const std::function<void(const QString&)>& FolderEntered) override;
+  QString AskOpenFileName(const QString& Filter, const QString& InitialFolder) override;
   bool ChoosePrinter(QPrinter& Printer) override;
   void CopyImage(const QImage& Picture) override;
   /// The system's hidraw interfaces, or the simulated machine's.

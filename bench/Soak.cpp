@@ -55,6 +55,7 @@ class TSoakEnvironment : public TEnvironment {
                           const std::function<void(const QString&)>&) override {
     return {};
   }
+  QString AskOpenFileName(const QString&, const QString&) override { return {}; }
   bool ChoosePrinter(QPrinter&) override { return false; }
   void CopyImage(const QImage&) override {}
   THidPlatform& HidPlatform() override { return Platform; }

@@ -9,6 +9,10 @@
 
 void TForm1::ScrollBar1Change() {
   const int ViewOffset = ScrollBar1->value();
+  if (Capture) {  // the capture is at hand: nothing is asked of the analyser
+    ShowCaptureWindowAfterMove(ViewOffset);
+    return;
+  }
   const TViewPositionBytes Bytes = ViewPositionBytes(ViewOffset);
   SendCommand(cmdViewPosition, Bytes.High, Bytes.Low);
   // The picture before the new window arrives: nothing waits for the answer.
@@ -21,7 +25,7 @@ void TForm1::ScrollBar1Change() {
 }
 
 void TForm1::MoveView(int Step) {
-  const TViewMove Move = PlanViewMove(ScrollBar1->value(), Step);
+  const TViewMove Move = PlanViewMove(ScrollBar1->value(), Step, ScrollBar1->maximum());
   ViewSnapshotFailed = false;
   // The bar clips the target and raises its change only on a real change.
   ScrollBar1->setValue(Move.Target);

@@ -14,9 +14,13 @@
 void TForm1::RedrawScreen() {
   DrawGrid();
   DrawTimeBaseLabel();
-  DrawTriggerStatus();
-  DrawChannelLabels();
-  DrawPullLabel();
+  if (Capture) {
+    DrawCaptureSettings();
+  } else {
+    DrawTriggerStatus();
+    DrawChannelLabels();
+    DrawPullLabel();
+  }
   DrawClockStamp();
 }
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-TViewMove PlanViewMove(int Offset, int Step) {
+TViewMove PlanViewMove(int Offset, int Step, int Last) {
   TViewMove Move{};
   Move.Target = Offset + Step;
-  Move.Position = std::clamp(Move.Target, ViewOffsetMin, ViewOffsetMax);
-  if (Step > 0 && Move.Target > ViewOffsetMax) {
+  Move.Position = std::clamp(Move.Target, ViewOffsetMin, std::max(Last, ViewOffsetMin));
+  if (Step > 0 && Move.Target > Last) {
     Move.Limit = TViewLimit::End;
   } else if (Step < 0 && Move.Target <= ViewOffsetMin) {
     Move.Limit = TViewLimit::Start;

@@ -26,9 +26,11 @@ struct TViewMove {
 };
 
 /// The move by Step (±150 or ±300) from Offset. A forward move whose target
-/// passes the last offset meets the end; a backward move whose target reaches
-/// offset 0 or below meets the start (also when it lands exactly on 0).
-TViewMove PlanViewMove(int Offset, int Step);
+/// passes the last offset (Last: 1597 for the analyser's memory, the length
+/// of a capture opened from a file less 450) meets the end; a backward move
+/// whose target reaches offset 0 or below meets the start (also when it lands
+/// exactly on 0).
+TViewMove PlanViewMove(int Offset, int Step, int Last = ViewOffsetMax);
 
 /// The two parameter bytes of the view position command, high byte first.
 struct TViewPositionBytes {

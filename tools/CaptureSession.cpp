@@ -176,9 +176,9 @@ std::variant<TCaptureResult, TCaptureFailure> TCaptureSession::Acquire(
     const TWindowSamples& Only = Windows.front().Samples;
     return TCaptureResult{{Only.begin(), Only.end()}, *Options.WindowOffset};
   }
-  std::variant<std::vector<TSample>, TCaptureFailure> Stitched = StitchWindows(Windows);
-  if (auto* Failure = std::get_if<TCaptureFailure>(&Stitched)) {
-    return *Failure;
+  std::variant<std::vector<TSample>, TStitchFailure> Stitched = StitchWindows(Windows);
+  if (auto* Failure = std::get_if<TStitchFailure>(&Stitched)) {
+    return TCaptureFailure{CaptureInconsistent, Failure->Message};
   }
   return TCaptureResult{std::move(std::get<std::vector<TSample>>(Stitched)), 0};
 }

@@ -20,8 +20,8 @@
 #include "tools/CaptureCommands.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureStatus.h"
-#include "tools/RestitutionReceiver.h"
-#include "tools/WindowPlan.h"
+#include "acquisition/RestitutionReceiver.h"
+#include "acquisition/WindowPlan.h"
 
 /// Longest wait for the restitution of one window when no --timeout is
 /// given. A window takes 18 reports of at most 10 ms each; an analyser that

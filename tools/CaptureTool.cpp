@@ -10,8 +10,8 @@
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureOutput.h"
 #include "tools/CaptureSession.h"
-#include "tools/SampleExport.h"
-#include "tools/SigrokSession.h"
+#include "acquisition/SampleExport.h"
+#include "acquisition/SigrokSession.h"
 
 namespace {
 

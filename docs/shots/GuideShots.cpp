@@ -2,20 +2,25 @@
 // simulated analyser, as `la16 --simulate` runs it: the analyser is plugged in
 // a second after start, then the pictures follow a session from the first
 // looped acquisition to the halt, the readout, the markers, a move to the end
-// of the memory, saving, printing and About. Run on a display
+// of the memory, saving, printing, exporting the memory, opening the export
+// and About. Run on a display
 // (scripts/guide-screenshots starts one under Xvfb):
 //   la16-guide-shots FOLDER
 // The program works in a folder of its own with a fixed clock, so the date on
 // the pictures and the proposed file name stay the same from run to run.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTimer>
 #include <QToolButton>
 #include <cstdio>
 
@@ -235,6 +240,35 @@ int main(int Argc, char** Argv) {
                             Shots.Save(Dialog->grab().toImage(), QStringLiteral("impression.png"));
                           }),
               "print dialog");
+  // Export of the whole memory: the progress while its windows come in; then
+  // the session opened again.
+  const QString Exported = Work.filePath(QStringLiteral("Mesures/Capture_8_12_2026__9_05_09.sr"));
+  bool ProgressTaken = false;
+  QTimer Answer;
+  Answer.setInterval(20);
+  QObject::connect(&Answer, &QTimer::timeout, [&] {
+    QWidget* Modal = QApplication::activeModalWidget();
+    if (auto* Dialog = qobject_cast<QFileDialog*>(Modal)) {
+      Dialog->selectFile(Exported);
+      static_cast<QDialog*>(Dialog)->accept();  // QFileDialog::accept, as the button
+    }
+    auto* Progress = Form1.findChild<QProgressDialog*>(QStringLiteral("ExportProgress"));
+    if (!ProgressTaken && Progress != nullptr && Progress->isVisible() && Progress->value() >= 2) {
+      ProgressTaken = true;
+      Shots.Save(GrabScreen(GlobalRect(&Form1)), QStringLiteral("export-progression.png"));
+    }
+  });
+  Answer.start();
+  Form1.ToolButton12->click();
+  Answer.stop();
+  Shots.Check(ProgressTaken, "export progress");
+  if (Shots.Check(QFile::exists(Exported), "exported session") &&
+      Shots.Check(Form1.OpenCapture(Exported), "opened capture")) {
+    Form1.ScrollBar1->setValue(600);
+    Settle();
+    Shots.Save(Form1.grab().toImage(), QStringLiteral("capture-ouverte.png"));
+  }
+
   Form1.Aproposde1->trigger();
   Settle();
   Shots.Save(Form2.grab().toImage(), QStringLiteral("a-propos.png"));

@@ -13,6 +13,7 @@ struct TCommandLineCase {
   const char* Name;
   std::vector<const char*> Arguments;  // after the program's name
   std::optional<THidBackend> Backend;
+  std::string CaptureFile = {};
 };
 
 class CommandLine : public testing::TestWithParam<TCommandLineCase> {};
@@ -20,7 +21,12 @@ class CommandLine : public testing::TestWithParam<TCommandLineCase> {};
 TEST_P(CommandLine, ChoosesTheBackendOrRefuses) {
   std::vector<const char*> Argv{"la16"};
   Argv.insert(Argv.end(), GetParam().Arguments.begin(), GetParam().Arguments.end());
-  EXPECT_EQ(ParseCommandLine(static_cast<int>(Argv.size()), Argv.data()), GetParam().Backend);
+  std::string CaptureFile;
+  EXPECT_EQ(ParseCommandLine(static_cast<int>(Argv.size()), Argv.data(), &CaptureFile),
+            GetParam().Backend);
+  if (GetParam().Backend) {
+    EXPECT_EQ(CaptureFile, GetParam().CaptureFile);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -31,7 +37,13 @@ INSTANTIATE_TEST_SUITE_P(
                     TCommandLineCase{"SingleDash", {"-simulate"}, std::nullopt},
                     TCommandLineCase{"Empty", {""}, std::nullopt},
                     TCommandLineCase{"Twice", {"--simulate", "--simulate"}, std::nullopt},
-                    TCommandLineCase{"Extra", {"--simulate", "x"}, std::nullopt}),
+                    TCommandLineCase{"Capture", {"a.sr"}, THidBackend::Linux, "a.sr"},
+                    TCommandLineCase{"SimulateAndCapture",
+                                     {"a.sr", "--simulate"},
+                                     THidBackend::Simulated,
+                                     "a.sr"},
+                    TCommandLineCase{"TwoCaptures", {"a.sr", "b.sr"}, std::nullopt},
+                    TCommandLineCase{"Extra", {"--simulate", "x", "y"}, std::nullopt}),
     [](const testing::TestParamInfo<TCommandLineCase>& Info) {
       return std::string(Info.param.Name);
     });

@@ -76,7 +76,8 @@ TEST_F(Installed, UdevRuleDesktopEntryMetadataAndManualPages) {
             Contents(QStringLiteral(LA16_SOURCE_DIR "/packaging/linux/70-la16.rules")));
   const QString Desktop =
       QString::fromUtf8(Contents(Prefixed(QStringLiteral("share/applications/la16.desktop"))));
-  EXPECT_TRUE(Desktop.contains(QStringLiteral("\nExec=la16\n")));
+  EXPECT_TRUE(Desktop.contains(QStringLiteral("\nExec=la16 %f\n")));
+  EXPECT_TRUE(Desktop.contains(QStringLiteral("\nMimeType=application/vnd.sigrok.session;\n")));
   EXPECT_TRUE(Desktop.contains(QStringLiteral("\nIcon=la16\n")));
   const QString Metainfo = QString::fromUtf8(
       Contents(Prefixed(QStringLiteral("share/metainfo/org.example.la16.metainfo.xml"))));

@@ -194,8 +194,8 @@ INSTANTIATE_TEST_SUITE_P(
         THint{"Image11", "Click the button to launch the acquisition"},
         THint{"SpeedButton5", "Time/Div : 1µs"}, THint{"SpeedButton22", "Time/Div : 500ms"},
         THint{"ToolButton6", "Quitter"}, THint{"ToolButton3", "Sauvegarder"},
-        THint{"ToolButton2", "Imprimer..."}, THint{"ToolButton5", "Copier"},
-        THint{"ToolButton1", "Réglage de la vitesse de votre PC"},
+        THint{"ToolButton2", "Imprimer..."}, THint{"ToolButton12", "Exporter les données..."},
+        THint{"ToolButton5", "Copier"}, THint{"ToolButton1", "Réglage de la vitesse de votre PC"},
         THint{"ToolButton7", "Guide d'utilisation en ligne"}),
     [](const testing::TestParamInfo<THint>& Info) { return std::string(Info.param.Name); });
 
@@ -240,7 +240,8 @@ TEST_F(Layout, MenuTreeInOrder) {
     }
   }
   EXPECT_EQ(Tree.join(QLatin1Char('|')),
-            QStringLiteral("Fichier|  Sauvegarder|  Imprimer...|-|  Quitter|Edition|  Copier|"
+            QStringLiteral("Fichier|  Ouvrir une capture...|  Sauvegarder|  Exporter les "
+                           "données...|  Imprimer...|-|  Quitter|Edition|  Copier|"
                            "Options|  Réglage de la vitesse de votre PC|  Afficher fronts "
                            "montants et descendants|  Indicateurs 1 à 16 ou D0 à D7|Aide|  Guide "
                            "d'utilisation en ligne|  A propos de..."));
@@ -259,13 +260,15 @@ TEST_F(Layout, ToolbarLeftToRight) {
   for (QWidget* Slot : Slots) {
     Names << Slot->objectName();
   }
-  EXPECT_EQ(Names.join(QLatin1Char(' ')),
-            QStringLiteral("ToolButton8 ToolButton6 ToolButton9 ToolButton3 ToolButton2 "
-                           "ToolButton4 ToolButton5 ToolButton10 ToolButton1 ToolButton11 "
-                           "ToolButton7"));
+  EXPECT_EQ(
+      Names.join(QLatin1Char(' ')),
+      QStringLiteral("ToolButton8 ToolButton6 ToolButton9 ToolButton3 ToolButton2 "
+                     "ToolButton12 ToolButton4 ToolButton5 ToolButton10 ToolButton1 ToolButton11 "
+                     "ToolButton7"));
   EXPECT_EQ(Form().ToolButton6->x(), 17);
   EXPECT_EQ(Form().ToolButton3->x(), 17 + 23 + 14);
-  EXPECT_EQ(Form().ToolButton7->x(), 17 + 23 + 14 + 23 + 23 + 16 + 23 + 16 + 23 + 16);
+  EXPECT_EQ(Form().ToolButton12->x(), 17 + 23 + 14 + 23 + 23);
+  EXPECT_EQ(Form().ToolButton7->x(), 17 + 23 + 14 + 23 + 23 + 23 + 16 + 23 + 16 + 23 + 16);
 }
 
 TEST_F(Layout, StatusBarPanelsSpanTheirColumns) {

@@ -214,13 +214,13 @@ INSTANTIATE_TEST_SUITE_P(
 // would drive the window through other steps than the scenario checks.
 TEST(ProbeSteps, ScriptReadInOrderWithItsNumbers) {
   const std::optional<TProbeRequest> Request =
-      ParseProbeRequest("steps:attached,loop,shown:3,halt,scroll:1597,scroll:0,quit");
+      ParseProbeRequest("steps:attached,loop,shown:3,halt,scroll:1597,scroll:0,export:csv,quit");
   ASSERT_TRUE(Request.has_value());
   EXPECT_EQ(Request->Kind, TProbeRequest::Steps);
   const std::vector<TProbeStep> Expected = {{TProbeStep::Attached, 0},  {TProbeStep::Loop, 0},
                                             {TProbeStep::Shown, 3},     {TProbeStep::Halt, 0},
                                             {TProbeStep::Scroll, 1597}, {TProbeStep::Scroll, 0},
-                                            {TProbeStep::Quit, 0}};
+                                            {TProbeStep::Export, 2},    {TProbeStep::Quit, 0}};
   EXPECT_EQ(Request->Script, Expected);
   const std::optional<TProbeRequest> One = ParseProbeRequest("steps:quit");
   ASSERT_TRUE(One.has_value());
@@ -233,7 +233,7 @@ TEST(ProbeSteps, AnyWrongStepRefusesTheWholeScript) {
        {"steps:", "steps:loop,", "steps:,loop", "steps:loop,,quit", "steps:shown",
         "steps:shown:", "steps:shown:0", "steps:shown:100001", "steps:shown:3x",
         "steps:scroll:1598", "steps:scroll:-1", "steps:halt:1", "steps:quit:", "steps:Loop",
-        "steps:attached,wait", "steps: loop", "steps"}) {
+        "steps:attached,wait", "steps: loop", "steps", "steps:export", "steps:export:bmp"}) {
     EXPECT_FALSE(ParseProbeRequest(Value).has_value()) << Value;
   }
 }

@@ -150,19 +150,19 @@ class WaitingState : public testing::Test {
 };
 
 TEST_F(WaitingState, OnlyQuitHelpAndAboutCanBeUsed) {
-  for (QAction* Item : {Form->Quitter2, Form->Aide2, Form->Aproposde1}) {
+  for (QAction* Item : {Form->Quitter2, Form->Aide2, Form->Aproposde1, Form->Ouvrirunecapture1}) {
     EXPECT_TRUE(Item->isEnabled()) << Item->objectName().toStdString();
   }
-  for (QAction* Item :
-       {Form->Sauvegarder1, Form->Imprimer1, Form->Copier1, Form->RglagedelavitessedevotrePC1,
-        Form->Afficherfrontsmontantsetdescendants1, Form->Indicateurs116ouD0D151}) {
+  for (QAction* Item : {Form->Sauvegarder1, Form->Exporterlesdonnes1, Form->Imprimer1,
+                        Form->Copier1, Form->RglagedelavitessedevotrePC1,
+                        Form->Afficherfrontsmontantsetdescendants1, Form->Indicateurs116ouD0D151}) {
     EXPECT_FALSE(Item->isEnabled()) << Item->objectName().toStdString();
   }
   for (QToolButton* Button : {Form->ToolButton6, Form->ToolButton7}) {
     EXPECT_TRUE(Button->isEnabled()) << Button->objectName().toStdString();
   }
-  for (QToolButton* Button :
-       {Form->ToolButton1, Form->ToolButton2, Form->ToolButton3, Form->ToolButton5}) {
+  for (QToolButton* Button : {Form->ToolButton1, Form->ToolButton2, Form->ToolButton3,
+                              Form->ToolButton5, Form->ToolButton12}) {
     EXPECT_FALSE(Button->isEnabled()) << Button->objectName().toStdString();
   }
   for (QWidget* Control : std::initializer_list<QWidget*>{

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "acquisition/SampleBuffer.h"
-#include "tools/RestitutionReceiver.h"
+#include "acquisition/RestitutionReceiver.h"
 
 namespace {
 

@@ -32,6 +32,10 @@ class TFakeEnvironment : public TEnvironment {
   void OpenUrl(const QString& Url) override { OpenedUrls.push_back(Url); }
   QString AskSaveFileName(const TSaveDialogRequest& Request,
                           const std::function<void(const QString&)>& FolderEntered) override;
+  QString AskOpenFileName(const QString& Filter, const QString& InitialFolder) override {
+    OpenDialogs.push_back({Filter, InitialFolder});
+    return OpenDialogAnswer;
+  }
   bool ChoosePrinter(QPrinter& Printer) override;
   void CopyImage(const QImage& Picture) override { Clipboard.push_back(Picture); }
   THidPlatform& HidPlatform() override { return OtherPlatform ? *OtherPlatform : Hid; }
@@ -60,6 +64,11 @@ class TFakeEnvironment : public TEnvironment {
   bool SaveDialogAccepts = false;
   QString SaveDialogTypedName;
   std::vector<TSaveDialogRequest> SaveDialogs;
+
+  /// The open dialog returns this path (empty: cancelled); its filter and
+  /// folder are recorded.
+  QString OpenDialogAnswer;
+  std::vector<std::pair<QString, QString>> OpenDialogs;
 
   /// The printer dialog accepts a PDF printer writing PrintPdfPath at
   /// PrintResolution dots per inch; an empty path cancels.

@@ -14,7 +14,7 @@
 
 #include "link/SimulatedHidPlatform.h"
 #include "simulator/SimulatedAnalyserDevice.h"
-#include "tools/WindowPlan.h"
+#include "acquisition/WindowPlan.h"
 
 namespace capturetest {
 

@@ -17,7 +17,7 @@
 #include "tests/tools/ExportReaders.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureSession.h"
-#include "tools/SampleExport.h"
+#include "acquisition/SampleExport.h"
 
 using namespace capturetest;
 namespace fs = std::filesystem;

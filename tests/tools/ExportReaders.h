@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/WindowPlan.h"
+#include "acquisition/WindowPlan.h"
 
 namespace exporttest {
 

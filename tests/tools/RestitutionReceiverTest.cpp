@@ -1,6 +1,6 @@
 // Reassembly of restitutions from input blocks: only a whole restitution in
 // the analyser's order counts; everything else is incomplete or passed over.
-#include "tools/RestitutionReceiver.h"
+#include "acquisition/RestitutionReceiver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/SampleExport.h"
+#include "acquisition/SampleExport.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "tests/tools/ExportReaders.h"
-#include "tools/SampleExport.h"
+#include "acquisition/SampleExport.h"
 
 namespace {
 

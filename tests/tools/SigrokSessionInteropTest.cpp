@@ -14,7 +14,7 @@
 #include "simulator/SimulatedAnalyser.h"
 #include "tests/support/CaseNames.h"
 #include "tools/CaptureOptions.h"
-#include "tools/SigrokSession.h"
+#include "acquisition/SigrokSession.h"
 
 namespace fs = std::filesystem;
 

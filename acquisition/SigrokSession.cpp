@@ -1,4 +1,4 @@
-#include "tools/SigrokSession.h"
+#include "acquisition/SigrokSession.h"
 
 #include <array>
 #include <memory>
@@ -144,6 +144,13 @@ std::string SigrokMetadata(std::size_t SampleCount, const TExportInfo& Info) {
   Text += "samples=" + std::to_string(SampleCount) + "\n";
   Text += "date=" + Info.Date + "\n";
   Text += "writer=" + Info.Version + "\n";
+  if (!Info.Trigger.empty()) {
+    Text += "trigger=" + Info.Trigger + "\n";
+    Text += "trigger pattern=" + std::to_string(Info.TriggerPattern) + "\n";
+  }
+  if (!Info.Pull.empty()) {
+    Text += "pull=" + Info.Pull + "\n";
+  }
   return Text;
 }
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "tools/SampleExport.h"
+#include "acquisition/SampleExport.h"
 
 /// Names inside the archive: the format version, the metadata and the one
 /// chunk of logic data of device 1.

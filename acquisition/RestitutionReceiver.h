@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "acquisition/SampleBuffer.h"
-#include "tools/WindowPlan.h"
+#include "acquisition/WindowPlan.h"
 
 class TRestitutionReceiver {
  public:

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "acquisition/TimeBase.h"
-#include "tools/WindowPlan.h"
+#include "acquisition/WindowPlan.h"
 
 /// What the writers need besides the samples.
 struct TExportInfo {
@@ -18,6 +18,11 @@ struct TExportInfo {
   int FirstIndex = 0;   ///< index in the analyser's memory of the first sample written
   std::string Date;     ///< text of the VCD $date section
   std::string Version;  ///< text of the VCD $version section
+  /// What the window recorded with a capture, in a sigrok session's [la16]
+  /// group: trigger mode and pull texts (empty: not recorded) and pattern.
+  std::string Trigger;
+  int TriggerPattern = 0;
+  std::string Pull;
 };
 
 /// A time as a whole number of units of 10^Exponent seconds.

@@ -1,8 +1,6 @@
-#include "tools/WindowPlan.h"
+#include "acquisition/WindowPlan.h"
 
 #include <string>
-
-#include "tools/CaptureOptions.h"
 
 std::vector<int> PlanWholeMemory() {
   // Back-to-back windows as long as they fit; one last window at the highest
@@ -42,15 +40,15 @@ std::string InputList(TSample Difference) {
 
 }  // namespace
 
-std::variant<std::vector<TSample>, TCaptureFailure> StitchWindows(
+std::variant<std::vector<TSample>, TStitchFailure> StitchWindows(
     const std::vector<TCapturedWindow>& Windows) {
   std::vector<TSample> Samples(WholeMemorySamples, 0);
   // The offset of the window that first filled each sample, -1 while none did.
   std::vector<int> Source(WholeMemorySamples, -1);
   for (const TCapturedWindow& Window : Windows) {
-    if (Window.Offset < 0 || Window.Offset > LastViewOffset) {
-      return TCaptureFailure{CaptureInconsistent, "fenêtre hors de la mémoire à la position " +
-                                                      std::to_string(Window.Offset)};
+    if (Window.Offset < 0 || Window.Offset > LastWindowOffset) {
+      return TStitchFailure{"fenêtre hors de la mémoire à la position " +
+                            std::to_string(Window.Offset)};
     }
     for (int I = 0; I < SamplesPerWindow; ++I) {
       const auto At = static_cast<std::size_t>(Window.Offset + I);
@@ -59,18 +57,16 @@ std::variant<std::vector<TSample>, TCaptureFailure> StitchWindows(
         Samples[At] = Value;
         Source[At] = Window.Offset;
       } else if (Samples[At] != Value) {
-        return TCaptureFailure{CaptureInconsistent,
-                               "les fenêtres aux positions " + std::to_string(Source[At]) + " et " +
-                                   std::to_string(Window.Offset) + " diffèrent à l'échantillon " +
-                                   std::to_string(At) + " (entrées " +
-                                   InputList(Samples[At] ^ Value) + ")"};
+        return TStitchFailure{"les fenêtres aux positions " + std::to_string(Source[At]) + " et " +
+                              std::to_string(Window.Offset) + " diffèrent à l'échantillon " +
+                              std::to_string(At) + " (entrées " + InputList(Samples[At] ^ Value) +
+                              ")"};
       }
     }
   }
   for (std::size_t At = 0; At < Source.size(); ++At) {
     if (Source[At] < 0) {
-      return TCaptureFailure{CaptureInconsistent,
-                             "échantillon " + std::to_string(At) + " reçu dans aucune fenêtre"};
+      return TStitchFailure{"échantillon " + std::to_string(At) + " reçu dans aucune fenêtre"};
     }
   }
   return Samples;

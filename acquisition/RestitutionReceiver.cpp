@@ -1,4 +1,4 @@
-#include "tools/RestitutionReceiver.h"
+#include "acquisition/RestitutionReceiver.h"
 
 #include <array>
 

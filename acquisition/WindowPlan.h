@@ -5,14 +5,16 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <variant>
 #include <vector>
 
 #include "acquisition/SampleBuffer.h"
-#include "tools/CaptureStatus.h"
 
 /// Samples in the analyser's memory, sample 0 to 2046.
 inline constexpr int WholeMemorySamples = 2047;
+/// The last view offset: its window ends on the last sample of the memory.
+inline constexpr int LastWindowOffset = WholeMemorySamples - SamplesPerWindow;
 
 /// One sample of all 16 inputs: inputs 1-8 in the low byte, 9-16 in the
 /// high byte, bit set for high.
@@ -35,9 +37,14 @@ std::vector<int> PlanWholeMemory();
 /// The samples held by both planes of Buffer, cell 1 first.
 TWindowSamples WindowFromBuffer(const TSampleBuffer& Buffer);
 
-/// Puts the windows together into the 2047 samples of the memory. Fails with
-/// CaptureInconsistent if a window lies outside the memory, if a sample is
-/// covered by no window, or if two windows disagree on a sample they share
-/// (the message names the sample, both offsets and the inputs that differ).
-std::variant<std::vector<TSample>, TCaptureFailure> StitchWindows(
+/// Why windows could not be put together: a one-line French message.
+struct TStitchFailure {
+  std::string Message;
+};
+
+/// Puts the windows together into the 2047 samples of the memory. Fails if a
+/// window lies outside the memory, if a sample is covered by no window, or if
+/// two windows disagree on a sample they share (the message names the
+/// sample, both offsets and the inputs that differ).
+std::variant<std::vector<TSample>, TStitchFailure> StitchWindows(
     const std::vector<TCapturedWindow>& Windows);

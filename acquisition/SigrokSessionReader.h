@@ -1,0 +1,70 @@
+// Reader of sigrok session files (format version 2): la16's own, with its
+// [la16] group, and any other writer's whose samplerate is one of the time
+// bases' (30 samples per division). The first 16 logic channels become
+// inputs 1 to 16; inputs the session does not have read low. Qt-free: the
+// bytes come from the caller, who checks the file's size first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "acquisition/TimeBase.h"
+#include "acquisition/WindowPlan.h"
+
+/// Largest capture file read at all; the caller refuses a larger file
+/// before reading it.
+inline constexpr std::uint64_t MaxCaptureFileBytes = 64ULL * 1024 * 1024;
+/// Largest number of samples kept from a session.
+inline constexpr std::size_t MaxCaptureSamples = 16U * 1024 * 1024;
+
+/// Trigger modes as la16 records them: the radio buttons' order.
+inline constexpr int NoRecordedTrigger = -1;
+
+/// A capture read from a file.
+struct TOpenedCapture {
+  std::vector<TSample> Samples;  ///< bit k - 1 is input k
+  const TTimeBase* TimeBase = nullptr;
+  int FirstIndex = 0;  ///< memory index of Samples[0] (la16's sessions), else 0
+  /// What la16 recorded: trigger mode 0..3 (NoRecordedTrigger for another
+  /// writer's session), the pattern of inputs 1-8, pull 0 none, 1 up, 2 down.
+  int TriggerMode = NoRecordedTrigger;
+  std::uint8_t TriggerPattern = 0;
+  int Pull = 0;
+};
+
+/// Why a file cannot be opened as a capture.
+enum class TCaptureFileProblem {
+  NotASession,
+  NoLogicData,
+  UnsupportedSampleRate,
+  Damaged,
+  TooLarge,
+};
+
+struct TCaptureFileFailure {
+  TCaptureFileProblem Problem;
+  std::string Message;  ///< one French sentence naming the file
+};
+
+/// The message for Problem about the file named Name (Detail: the samplerate
+/// text for UnsupportedSampleRate).
+std::string CaptureFileMessage(TCaptureFileProblem Problem, std::string_view Name,
+                               std::string_view Detail = {});
+
+/// Reads the session in Bytes, the whole content of the file named Name.
+std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_view Bytes,
+                                                                    std::string_view Name);
+
+/// A samplerate text as sigrok writes or accepts it ("30 MHz", "1.5 kHz",
+/// "60Hz", "1000000") in hertz; 0 when it is not one.
+std::uint64_t ParseSigrokSampleRate(std::string_view Text);
+
+/// The time base whose rate is Hertz (30 samples per division), or nullptr.
+const TTimeBase* TimeBaseOfSampleRate(std::uint64_t Hertz);
+
+/// Texts of the [la16] group for the trigger and pull of a capture.
+std::string RecordedTriggerText(int TriggerMode);
+std::string RecordedPullText(int Pull);
