@@ -72,7 +72,7 @@ class TStampingHandle : public THidHandle {
 class TStampingPlatform : public THidPlatform {
  public:
   explicit TStampingPlatform(TSimulatedHidPlatform& Inner) : Inner(Inner) {}
-  std::vector<THidInterface> Enumerate() override { return Inner.Enumerate(); }
+  std::optional<std::vector<THidInterface>> Enumerate() override { return Inner.Enumerate(); }
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override {
     return Inner.OpenMain(Path, Error);
   }

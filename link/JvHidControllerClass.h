@@ -15,10 +15,12 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -254,7 +256,8 @@ class TJvHidDeviceController {
   bool ChangeInProgress() const { return InChange; }
 
   /// Enumerates again and reports the differences: removals (last listed
-  /// first), then arrivals, then OnDeviceChange if anything changed. An
+  /// first), then arrivals, then OnDeviceChange if anything changed. When
+  /// the interfaces cannot be listed, nothing changes and nothing is raised. An
   /// exception from a handler does not cut the change short; the first one
   /// is rethrown at its end.
   void DeviceChange();
@@ -270,7 +273,8 @@ class TJvHidDeviceController {
  private:
   friend class TJvHidDevice;
 
-  std::vector<std::unique_ptr<TJvHidDevice>> ScanInterfaces();
+  /// The interfaces present, each a new device; nullopt when they cannot be listed.
+  std::optional<std::vector<std::unique_ptr<TJvHidDevice>>> ScanInterfaces();
   TJvHidDevice* FindBySerial(std::uint64_t Serial) const;
   bool Announce(std::uint64_t Serial, const TJvHidPlugEvent& Event, std::exception_ptr& FirstError);
   void Drop(TJvHidDevice& Device);

@@ -32,18 +32,19 @@ TLinuxHidPlatform::~TLinuxHidPlatform() {
   }
 }
 
-std::vector<THidInterface> TLinuxHidPlatform::Enumerate() {
-  std::vector<THidInterface> Present;
+std::optional<std::vector<THidInterface>> TLinuxHidPlatform::Enumerate() {
   if (Context == nullptr) {
-    return Present;
+    return std::vector<THidInterface>{};  // no udev at all: nothing to find
   }
   udev_enumerate* Scan = udev_enumerate_new(Context);
   if (Scan == nullptr) {
-    return Present;
+    return std::nullopt;
   }
+  std::vector<THidInterface> Present;
   std::set<std::string> SysPaths;
-  if (udev_enumerate_add_match_subsystem(Scan, "hidraw") >= 0 &&
-      udev_enumerate_scan_devices(Scan) >= 0) {
+  const bool Listed = udev_enumerate_add_match_subsystem(Scan, "hidraw") >= 0 &&
+                      udev_enumerate_scan_devices(Scan) >= 0;
+  if (Listed) {
     udev_list_entry* Entry;
     udev_list_entry_foreach(Entry, udev_enumerate_get_list_entry(Scan)) {
       const char* SysPath = udev_list_entry_get_name(Entry);
@@ -62,6 +63,9 @@ std::vector<THidInterface> TLinuxHidPlatform::Enumerate() {
     }
   }
   udev_enumerate_unref(Scan);
+  if (!Listed) {
+    return std::nullopt;  // the numbers known stay as they are
+  }
   Numbers.KeepOnly(SysPaths);
   return Present;
 }
