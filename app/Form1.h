@@ -76,7 +76,8 @@ class TForm1 : public QMainWindow {
   /// A HID interface appeared: the analyser is taken, configured and the
   /// window switched to its ready state; any other device is ignored.
   void JvHidDeviceController1Arrival(TJvHidDevice& HidDev);
-  /// A HID interface went away: losing an analyser ends the program.
+  /// A HID interface went away: an analyser is released and, when none is
+  /// left, the window waits for one again, keeping what it shows.
   void JvHidDeviceController1Removal(TJvHidDevice& HidDev);
 
   // ---- Sample reception (acquisition/SampleReception.cpp) ----
@@ -383,6 +384,9 @@ class TForm1 : public QMainWindow {
   void CreateAnalyserLink();
   /// Releases every analyser checked out, then the controller and its loop.
   void ReleaseAnalyserLink();
+  /// After the last analyser went: the link status, the acquisition controls
+  /// as start-up leaves them and the plug-in panel; what is shown stays.
+  void WaitForAnalyserAgain();
   /// The pull handlers: P1 goes to the analyser, Setting to line 6.
   void ChoosePull(std::uint8_t P1, const char* Setting);
   /// A move button: ViewOffset + Step, then the beep and the message at an end.
@@ -392,6 +396,9 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TQtMainThreadLoop> HidLoop;
   /// Analysers checked out by the attach: the window releases them.
   std::vector<TJvHidDevice*> CheckedOutAnalysers;
+  /// Set once an analyser was lost: the next attach sends the pull even if
+  /// its button is already checked.
+  bool PullOwedOnAttach = false;
 
   /// Folder holding the settings and the snapshot, ending with '/'.
   QString ProgramFolderPath;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFrame>
 #include <QGroupBox>
 #include <QScrollBar>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "acquisition/TimeBase.h"
 #include "app/Form1.h"
 #include "app/ProcessTimes.h"
+#include "app/StatusBar.h"
 #include "link/JvHidControllerClass.h"
 
 namespace {
@@ -61,10 +63,10 @@ class TFirstPaintProbe : public QObject {
   void Report() {
     // The steady clock is the system's monotonic clock (CLOCK_MONOTONIC on
     // Linux), the one the bench that started us reads too.
-    const long long Nanoseconds = static_cast<long long>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::chrono::steady_clock::now().time_since_epoch())
-            .count());
+    const long long Nanoseconds =
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
     PrintProbeLine("first-paint monotonic-ns=" + std::to_string(Nanoseconds) +
                    " vm-hwm-kb=" + PeakResidentText());
     Form.Quitter2Click();
@@ -208,6 +210,13 @@ class TStepsProbe : public QObject {
         }
         PrintProbeLine("scroll position=" + std::to_string(Form.ScrollBar1->value()) +
                        " snapshot=" + Form.FileInProgramFolder("1.bmp").toStdString());
+        return true;
+      case TProbeStep::Detached:
+        if (Form.AnalyserDevice != nullptr || !Form.Panel3->isVisibleTo(&Form)) {
+          return false;
+        }
+        PrintProbeLine("detached restitutions=" + std::to_string(Form.RestitutionsShown) +
+                       " status=" + Form.StatusBar1->PanelText(0).toStdString());
         return true;
       case TProbeStep::Quit:
         PrintProbeLine("quit");
