@@ -2,19 +2,44 @@
 
 #include "link/LinuxHidHandle.h"
 #include "link/SystemHidPlatform.h"
+#include "link/UniqueFd.h"
 
 #include <libudev.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
+#include <cerrno>
 #include <cstring>
 #include <set>
+
+namespace {
+// Whether udevd listens on its control socket. Its events come once its
+// rules have given a node its owner and mode; without it (containers,
+// minimal systems) none ever come. A socket left behind by a udevd that
+// ended refuses connections; one we may not connect to is a running udevd's.
+bool UdevdRunning() {
+  const TUniqueFd Socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+  if (!Socket.Valid()) {
+    return true;  // cannot tell: keep to udevd's events
+  }
+  sockaddr_un Address{};
+  Address.sun_family = AF_UNIX;
+  std::strncpy(Address.sun_path, "/run/udev/control", sizeof Address.sun_path - 1);
+  if (::connect(Socket.Get(), reinterpret_cast<const sockaddr*>(&Address), sizeof Address) == 0) {
+    return true;
+  }
+  return errno == EACCES || errno == EPERM;
+}
+}  // namespace
 
 TLinuxHidPlatform::TLinuxHidPlatform() : Context(udev_new()) {
   if (Context == nullptr) {
     return;
   }
   // The monitor exists before anyone enumerates: whatever is plugged in
-  // after this point leaves an event behind.
-  Monitor = udev_monitor_new_from_netlink(Context, "udev");
+  // after this point leaves an event behind. Without udevd, the kernel's own
+  // events say the same, with nodes devtmpfs has already made.
+  Monitor = udev_monitor_new_from_netlink(Context, UdevdRunning() ? "udev" : "kernel");
   if (Monitor != nullptr &&
       (udev_monitor_filter_add_match_subsystem_devtype(Monitor, "hidraw", nullptr) < 0 ||
        udev_monitor_enable_receiving(Monitor) < 0)) {

@@ -1,5 +1,5 @@
 // The HID platform on Linux: hidraw device nodes, listed and watched through
-// udev. Qt-free.
+// udev, or through the kernel's own events where udevd does not run. Qt-free.
 #pragma once
 
 #include "link/HidPlatform.h"
