@@ -85,6 +85,9 @@ class TForm1 : public QMainWindow {
   /// report id, block code first.
   void AnalyserDeviceData(TJvHidDevice& HidDev, std::uint8_t ReportID, const std::uint8_t* Data,
                           std::uint16_t Size);
+  /// At an end block: a restitution with blocks missing says so in status
+  /// panel 1 until a whole one comes.
+  void NoteRestitutionWhole(bool Whole);
 
   // ---- Trace picture (display/TraceScreen.cpp; the time-base, trigger and
   // pull texts in the files of their subsystems) ----
@@ -352,6 +355,13 @@ class TForm1 : public QMainWindow {
   /// Restitutions whose end block has been drawn: a picture shown. Only the
   /// measurement hooks read it.
   std::int64_t RestitutionsShown = 0;
+  /// Blocks of the restitution under way received so far: bits 0-7 blocks 1
+  /// to 8, bits 8-15 blocks 11 to 18, StartBlockSeen its start block.
+  std::uint32_t RestitutionBlocks = 0;
+  static constexpr std::uint32_t StartBlockSeen = 1U << 16;
+  static constexpr std::uint32_t WholeRestitution = StartBlockSeen | 0xFFFFU;
+  /// Status panel 1 before it said a restitution was incomplete.
+  QString StatusBeforeIncomplete;
   /// Outside world: folders, clock, boxes, beep, shell.
   TEnvironment& Environment;
   /// The About window, created hidden by process entry and kept.
