@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
@@ -215,8 +216,15 @@ class TStepsProbe : public QObject {
         if (Form.AnalyserDevice != nullptr || !Form.Panel3->isVisibleTo(&Form)) {
           return false;
         }
-        PrintProbeLine("detached restitutions=" + std::to_string(Form.RestitutionsShown) +
-                       " status=" + Form.StatusBar1->PanelText(0).toStdString());
+        {
+          // What the user sees then, for whoever runs the probe to look at;
+          // written once the line is out, so as not to delay it.
+          const QString Window = Form.FileInProgramFolder(QStringLiteral("detached.png"));
+          PrintProbeLine("detached restitutions=" + std::to_string(Form.RestitutionsShown) +
+                         " window=" + Window.toStdString() +
+                         " status=" + Form.StatusBar1->PanelText(0).toStdString());
+          Form.grab().save(Window);
+        }
         return true;
       case TProbeStep::Quit:
         PrintProbeLine("quit");

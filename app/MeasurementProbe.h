@@ -14,7 +14,9 @@
 //                            printing "la16-probe STEP ..." once done:
 //     attached   waits for the analyser; prints reader=0|1 (a reader runs)
 //     detached   waits until the window has lost it and waits for it again;
-//                prints restitutions=N shown so far and status=panel 0's text
+//                prints restitutions=N shown so far, window=PATH of a
+//                picture of the window (detached.png beside 1.bmp) and
+//                status=panel 0's text
 //     loop       clicks the loop button
 //     shown:N    waits for N more restitutions shown (their end block drawn)
 //     halt       clicks halt, waits until no restitution is under way and

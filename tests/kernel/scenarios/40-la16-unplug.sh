@@ -37,13 +37,16 @@ time_removal() {
 }
 
 # replug NAME FIRST_LOG: plugs a new analyser in, lets la16 attach and loop
-# with it, then quit; checks both command logs: each attach sends the same
-# three commands, and nothing reaches the analyser that went.
+# with it, then quit; keeps the picture of the window la16 took once
+# detached; checks both command logs: each attach sends the same three
+# commands, and nothing reaches the analyser that went.
 replug() {
   local name=$1 first_log=$2 log=$SCENARIO_DIR/$1-replugged.log out=$SCENARIO_DIR/la16-$1.out
   start_analyser --time-scale 5 --log "$log"
   wait_exit "$LA16_PID" 120
   [[ $EXIT_STATUS == 0 ]] || fail "$name: la16 ended with status $EXIT_STATUS: $(cat "$out")"
+  cp "$(probe_value "$out" detached window)" "$SCENARIO_DIR/$name-detached.png" ||
+    fail "$name: no picture of the window once detached"
   check_commands "$first_log" 1 "00 06 03 e8" "00 0b 03 e8" "00 0a 01 e8" "00 02 01 e8"
   # Bytes 2 and 3 carry over from the loop command sent before the unplug.
   check_commands "$log" 1 "00 06 01 e8" "00 0b 03 e8" "00 0a 01 e8" "00 02 01 e8" "00 05 01 e8"
