@@ -348,7 +348,8 @@ class TForm1 : public QMainWindow {
   // ---- State ----
   /// The lines of "parametres.inf".
   TSettings Settings;
-  /// The attached analyser; null until the analyser is attached.
+  /// The attached analyser; null until the analyser is attached and once it
+  /// is lost.
   TJvHidDevice* AnalyserDevice = nullptr;
   /// The values shared by the handlers.
   TApplicationState State;
