@@ -348,8 +348,7 @@ class TForm1 : public QMainWindow {
   // ---- State ----
   /// The lines of "parametres.inf".
   TSettings Settings;
-  /// The attached analyser; null until the analyser is attached and once it
-  /// is lost.
+  /// The attached analyser; null while none is (before the attach, once lost).
   TJvHidDevice* AnalyserDevice = nullptr;
   /// The values shared by the handlers.
   TApplicationState State;

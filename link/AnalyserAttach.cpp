@@ -137,14 +137,15 @@ void TForm1::WaitForAnalyserAgain() {
     }
     State.AcquisitionStopped = 1;
     SpeedButton26->setEnabled(true);
-    try {
-      WriteSnapshotFile();  // what printing prints
-    } catch (const TFileWriteError& Error) {
-      // Not from inside the controller's change: the box opens afterwards.
-      QTimer::singleShot(0, this, [this, Message = QString::fromUtf8(Error.what())] {
-        Environment.ShowError(Message);
-      });
-    }
+    // What printing prints, written once the window shows the loss (and
+    // outside the controller's change, where no box may open).
+    QTimer::singleShot(0, this, [this] {
+      try {
+        WriteSnapshotFile();
+      } catch (const TFileWriteError& Error) {
+        Environment.ShowError(QString::fromUtf8(Error.what()));
+      }
+    });
   }
   // The acquisition controls as start-up leaves them.
   for (QGroupBox* Group : {GroupBox1, GroupBox2, GroupBox3, GroupBox5}) {

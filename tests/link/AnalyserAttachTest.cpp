@@ -295,7 +295,8 @@ TEST(Removal, UnplugKeepsWhatIsShownAndAReplugAttachesAsAtFirst) {
   EXPECT_TRUE(Form.Imprimer1->isEnabled());
   EXPECT_TRUE(Form.Copier1->isEnabled());
   EXPECT_TRUE(Form.SpeedButton26->isEnabled());
-  EXPECT_TRUE(QFile::exists(Form.FileInProgramFolder(QStringLiteral("1.bmp"))));
+  EXPECT_TRUE(TAnalyserRig::RunUntil(
+      [&] { return QFile::exists(Form.FileInProgramFolder(QStringLiteral("1.bmp"))); }));
   EXPECT_TRUE(Rig.Harness.Environment.Boxes.empty());
 
   auto Again = Rig.Plug(AnalyserInterface());
