@@ -9,6 +9,26 @@
 #include "app/StatusBar.h"
 #include "display/SnapshotFile.h"
 
+#include <optional>
+#include <utility>
+
+namespace {
+const QString IncompleteRestitution =
+    QStringLiteral("Restitution incomplète : des données de l'analyseur ont été perdues.");
+}  // namespace
+
+void TForm1::NoteRestitutionWhole(bool Whole) {
+  // Blocks lost on the way (a system that dropped reports) leave blank
+  // stretches that must not pass for the inputs' levels.
+  const QString Shown = StatusBar1->PanelText(1);
+  if (!Whole && Shown != IncompleteRestitution) {
+    StatusBeforeIncomplete = Shown;
+    StatusBar1->SetPanelText(1, IncompleteRestitution);
+  } else if (Whole && Shown == IncompleteRestitution) {
+    StatusBar1->SetPanelText(1, StatusBeforeIncomplete);
+  }
+}
+
 void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportID*/,
                                 const std::uint8_t* Data, std::uint16_t Size) {
   // The restitutions an export asks for are the export's, never drawn; a
@@ -38,12 +58,18 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
   }
   if (Code == BlockRestitutionStart) {
     RedrawScreen();
+    RestitutionBlocks = StartBlockSeen;
   }
   // Only the bytes received are stored; cells a short report does not carry
   // keep what they held.
   ApplyBlock(State.SampleBuffer, Data, Size,
              [this](int Group, int N, std::uint8_t Value) { DrawSample(Group, N, Value); });
+  if (const std::optional<TBlockPlacement> Place =
+          Code >= 0 ? PlaceBlock(static_cast<std::uint8_t>(Code)) : std::nullopt) {
+    RestitutionBlocks |= 1U << ((Place->Group - 1) * 8 + (Code % 10) - 1);
+  }
   if (Code == BlockRestitutionEnd) {
+    NoteRestitutionWhole(std::exchange(RestitutionBlocks, 0U) == WholeRestitution);
     PresentScreen();
     ++RestitutionsShown;
     // Markers survive the windows a halted trace is scrolled through.

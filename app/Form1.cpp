@@ -70,9 +70,12 @@ TForm1::TForm1(TEnvironment& Environment, QWidget* Parent)
   }
 
   WireHandlers();
-  CreateAnalyserLink();
   Timer1->start();
   FormCreate();
+  // Only now: a box start-up opens runs a loop of its own, in which the
+  // controller's first scan would attach an analyser that the rest of
+  // start-up then undoes.
+  CreateAnalyserLink();
 }
 
 TForm1::~TForm1() {

@@ -80,7 +80,8 @@ class TForm1 : public QMainWindow {
   /// A HID interface appeared: the analyser is taken, configured and the
   /// window switched to its ready state; any other device is ignored.
   void JvHidDeviceController1Arrival(TJvHidDevice& HidDev);
-  /// A HID interface went away: losing an analyser ends the program.
+  /// A HID interface went away: an analyser is released and, when none is
+  /// left, the window waits for one again, keeping what it shows.
   void JvHidDeviceController1Removal(TJvHidDevice& HidDev);
 
   // ---- Sample reception (acquisition/SampleReception.cpp) ----
@@ -88,6 +89,9 @@ class TForm1 : public QMainWindow {
   /// report id, block code first.
   void AnalyserDeviceData(TJvHidDevice& HidDev, std::uint8_t ReportID, const std::uint8_t* Data,
                           std::uint16_t Size);
+  /// At an end block: a restitution with blocks missing says so in status
+  /// panel 1 until a whole one comes.
+  void NoteRestitutionWhole(bool Whole);
 
   // ---- Trace picture (display/TraceScreen.cpp; the time-base, trigger and
   // pull texts in the files of their subsystems) ----
@@ -387,13 +391,20 @@ class TForm1 : public QMainWindow {
   // ---- State ----
   /// The lines of "parametres.inf".
   TSettings Settings;
-  /// The attached analyser; null until the analyser is attached.
+  /// The attached analyser; null while none is (before the attach, once lost).
   TJvHidDevice* AnalyserDevice = nullptr;
   /// The values shared by the handlers.
   TApplicationState State;
   /// Restitutions whose end block has been drawn: a picture shown. Only the
   /// measurement hooks read it.
   std::int64_t RestitutionsShown = 0;
+  /// Blocks of the restitution under way received so far: bits 0-7 blocks 1
+  /// to 8, bits 8-15 blocks 11 to 18, StartBlockSeen its start block.
+  std::uint32_t RestitutionBlocks = 0;
+  static constexpr std::uint32_t StartBlockSeen = 1U << 16;
+  static constexpr std::uint32_t WholeRestitution = StartBlockSeen | 0xFFFFU;
+  /// Status panel 1 before it said a restitution was incomplete.
+  QString StatusBeforeIncomplete;
   /// Outside world: folders, clock, boxes, beep, shell.
   TEnvironment& Environment;
   /// The About window, created hidden by process entry and kept.
@@ -426,6 +437,9 @@ class TForm1 : public QMainWindow {
   void CreateAnalyserLink();
   /// Releases every analyser checked out, then the controller and its loop.
   void ReleaseAnalyserLink();
+  /// After the last analyser went: the link status, the acquisition controls
+  /// as start-up leaves them and the plug-in panel; what is shown stays.
+  void WaitForAnalyserAgain();
   /// The pull handlers: P1 goes to the analyser, Setting to line 6.
   void ChoosePull(std::uint8_t P1, const char* Setting);
   /// A move button: ViewOffset + Step, then the beep and the message at an end.
@@ -435,6 +449,9 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TQtMainThreadLoop> HidLoop;
   /// Analysers checked out by the attach: the window releases them.
   std::vector<TJvHidDevice*> CheckedOutAnalysers;
+  /// Set once an analyser was lost: the next attach sends the pull even if
+  /// its button is already checked.
+  bool PullOwedOnAttach = false;
 
   /// Folder holding the settings and the snapshot, ending with '/'.
   QString ProgramFolderPath;

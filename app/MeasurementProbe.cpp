@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFrame>
 #include <QGroupBox>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
@@ -16,6 +18,7 @@
 #include "acquisition/TimeBase.h"
 #include "app/Form1.h"
 #include "app/ProcessTimes.h"
+#include "app/StatusBar.h"
 #include "link/JvHidControllerClass.h"
 
 namespace {
@@ -222,6 +225,20 @@ class TStepsProbe : public QObject {
                        " restitutions=" + std::to_string(Form.RestitutionsShown));
         return true;
       }
+      case TProbeStep::Detached:
+        if (Form.AnalyserDevice != nullptr || !Form.Panel3->isVisibleTo(&Form)) {
+          return false;
+        }
+        {
+          // What the user sees then, for whoever runs the probe to look at;
+          // written once the line is out, so as not to delay it.
+          const QString Window = Form.FileInProgramFolder(QStringLiteral("detached.png"));
+          PrintProbeLine("detached restitutions=" + std::to_string(Form.RestitutionsShown) +
+                         " window=" + Window.toStdString() +
+                         " status=" + Form.StatusBar1->PanelText(0).toStdString());
+          Form.grab().save(Window);
+        }
+        return true;
       case TProbeStep::Quit:
         PrintProbeLine("quit");
         Form.Quitter2Click();

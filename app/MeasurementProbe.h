@@ -13,6 +13,10 @@
 //                            drives the window through the steps in order, each
 //                            printing "la16-probe STEP ..." once done:
 //     attached   waits for the analyser; prints reader=0|1 (a reader runs)
+//     detached   waits until the window has lost it and waits for it again;
+//                prints restitutions=N shown so far, window=PATH of a
+//                picture of the window (detached.png beside 1.bmp) and
+//                status=panel 0's text
 //     loop       clicks the loop button
 //     shown:N    waits for N more restitutions shown (their end block drawn)
 //     halt       clicks halt, waits until no restitution is under way and
@@ -33,7 +37,7 @@ class TForm1;
 
 /// One step of LA16_PROBE=steps:...
 struct TProbeStep {
-  enum TKind { Attached, Loop, Shown, Halt, Scroll, Quit, Export };
+  enum TKind { Attached, Loop, Shown, Halt, Scroll, Quit, Export, Detached };
   TKind Kind = Attached;
   /// Restitutions for Shown (1 to 100000), position for Scroll (0 to 1597),
   /// format for Export (ExportFormats' index: "export:sr", ":vcd", ":csv").

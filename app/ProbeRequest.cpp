@@ -28,7 +28,8 @@ std::optional<TProbeStep> ParseStep(std::string_view Text) {
   };
   for (const TPlain& Plain :
        {TPlain{"attached", TProbeStep::Attached}, TPlain{"loop", TProbeStep::Loop},
-        TPlain{"halt", TProbeStep::Halt}, TPlain{"quit", TProbeStep::Quit}}) {
+        TPlain{"halt", TProbeStep::Halt}, TPlain{"quit", TProbeStep::Quit},
+        TPlain{"detached", TProbeStep::Detached}}) {
     if (Name == Plain.Name) {
       return Argument ? std::nullopt : std::optional<TProbeStep>(TProbeStep{Plain.Kind, 0});
     }

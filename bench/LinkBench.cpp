@@ -1,5 +1,5 @@
 // The link's throughput: input reports from the simulated platform through
-// the analyser's reader thread and its synchronous handoff to a handler on
+// the analyser's reader thread and its queue handed over to a handler on
 // the main thread, which runs a real Qt event loop (TQtMainThreadLoop).
 // Handoff latency runs from the moment the reader's read returns a report to
 // the moment the handler starts on the main thread.
@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/ProcessTimes.h"
@@ -72,7 +74,7 @@ class TStampingHandle : public THidHandle {
 class TStampingPlatform : public THidPlatform {
  public:
   explicit TStampingPlatform(TSimulatedHidPlatform& Inner) : Inner(Inner) {}
-  std::vector<THidInterface> Enumerate() override { return Inner.Enumerate(); }
+  std::optional<std::vector<THidInterface>> Enumerate() override { return Inner.Enumerate(); }
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override {
     return Inner.OpenMain(Path, Error);
   }
@@ -239,6 +241,53 @@ void LinkAtBusRate(benchmark::State& State) {
 }
 BENCHMARK(LinkAtBusRate)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
+// The main thread busy for a second (a slow repaint, a dialog opening, a
+// loaded machine) while the analyser sends at the bus limit: the system
+// keeps 64 reports for a reader that does not read, so the reader must go
+// on reading. Counts the reports that never reached the handler.
+void LinkStalledMainThread(benchmark::State& State) {
+  constexpr int Batch = 1500;
+  TLinkRig Rig;
+  int Handled = 0;
+  bool Stalled = false;
+  QEventLoop Waiting;
+  Rig.OnReport = [&] {
+    if (!std::exchange(Stalled, true)) {
+      std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    if (++Handled == Batch) {
+      Waiting.quit();
+    }
+  };
+  double Lost = 0;
+  double Dropped = 0;
+  for (auto _ : State) {
+    Handled = 0;
+    Stalled = false;
+    const std::size_t DroppedBefore = Rig.Analyser->DroppedReports();
+    std::thread Device([&] {
+      auto Next = std::chrono::steady_clock::now();
+      for (int Sent = 0; Sent < Batch; ++Sent) {
+        Next += std::chrono::milliseconds(1);
+        std::this_thread::sleep_until(Next);
+        Rig.Analyser->InjectReport(Rig.Report);
+      }
+    });
+    // Lost reports never come: give up two seconds after the last was sent.
+    QTimer GiveUp;
+    GiveUp.setSingleShot(true);
+    QObject::connect(&GiveUp, &QTimer::timeout, &Waiting, &QEventLoop::quit);
+    GiveUp.start(std::chrono::milliseconds(Batch + 2000));
+    Waiting.exec();
+    Device.join();
+    Lost += Batch - Handled;
+    Dropped += static_cast<double>(Rig.Analyser->DroppedReports() - DroppedBefore);
+  }
+  State.counters["reports_lost"] = Lost / static_cast<double>(State.iterations());
+  State.counters["dropped_by_system"] = Dropped / static_cast<double>(State.iterations());
+}
+BENCHMARK(LinkStalledMainThread)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
 }  // namespace
 
 int main(int Argc, char** Argv) {
@@ -268,6 +317,13 @@ int main(int Argc, char** Argv) {
       std::cout << "         CPU per report: " << Fixed(Main, 1) << " µs on the main thread, "
                 << Fixed(Reader, 1) << " µs on the reader; at 1000 reports/s "
                 << Fixed((Main + Reader) / 10, 2) << " % of one core (no target)" << std::endl;
+    }
+    if (Figures.Has("LinkStalledMainThread")) {
+      const double Lost = Figures.Counter("LinkStalledMainThread", "reports_lost");
+      PrintTargetLine(Lost == 0,
+                      "Reports lost while the main thread is busy for 1 s at one "
+                      "report per ms: " +
+                          Fixed(Lost, 0) + " of 1500 (target 0)");
     }
   });
 }

@@ -1,16 +1,24 @@
 // Attach and detach of the analyser: the controller announces every HID
-// interface of the machine; the analyser is picked out by its ids.
+// interface of the machine; the analyser is picked out by its ids. Losing it
+// puts the window back to waiting for it, keeping what it shows.
+#include <QAction>
 #include <QGroupBox>
+#include <QLabel>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSlider>
+#include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <optional>
 #include <utility>
 
 #include "acquisition/PcSpeedSetting.h"
+#include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
 #include "app/StatusBar.h"
+#include "display/SnapshotFile.h"
 #include "link/JvHidControllerClass.h"
 #include "link/QtMainThreadLoop.h"
 
@@ -73,26 +81,92 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
   StatusBar1->SetPanelText(0, QStringLiteral("Analyseur logique USB connecté et opérationnel..."));
   GroupBox2->setEnabled(true);  // 9
   GroupBox5->setEnabled(true);
-  // 10: checking a button that was not checked runs its pull handler.
+  // 10: checking a button that was not checked runs its pull handler. An
+  // analyser plugged in again after a loss gets its pull all the same,
+  // without the redraw that would wipe the picture kept meanwhile.
+  const bool Reattach = std::exchange(PullOwedOnAttach, false);
   if (Settings.PullSetting() == "0") {
+    if (Reattach && RadioButton6->isChecked()) {
+      SendCommand(cmdPull, 0);
+    }
     RadioButton6->setChecked(true);
   } else if (Settings.PullSetting() == "1") {
+    if (Reattach && RadioButton5->isChecked()) {
+      SendCommand(cmdPull, 1);
+    }
     RadioButton5->setChecked(true);
   }
   GroupBox5->setEnabled(false);  // 11
   Panel3->hide();                // 12
+  UpdateExportState();
 }
 
 void TForm1::JvHidDeviceController1Removal(TJvHidDevice& HidDev) {
-  if (!IsAnalyser(HidDev)) {  // 1
+  if (!IsAnalyser(HidDev)) {
     return;
   }
-  StatusBar1->SetPanelText(0, QStringLiteral("Analyseur logique USB déconnecté"));  // 2
-  // 3: the reference goes first, so nothing is sent to a device being
-  // released while its reader hands over its last reports.
-  if (TJvHidDevice* Releasing = std::exchange(AnalyserDevice, nullptr)) {
-    std::erase(CheckedOutAnalysers, Releasing);
-    delete Releasing;
+  // The reference goes first, so nothing is sent to a device being released
+  // while its reader hands over its last reports. Only the device that went
+  // is released; another analyser still checked out carries on.
+  if (AnalyserDevice == &HidDev) {
+    AnalyserDevice = nullptr;
   }
-  Environment.Terminate();  // 4: no close query, so no cmdClose
+  if (std::erase(CheckedOutAnalysers, &HidDev) > 0) {
+    delete &HidDev;  // ends its reader; the controller drops it
+  }
+  if (AnalyserDevice == nullptr && !CheckedOutAnalysers.empty()) {
+    AnalyserDevice = CheckedOutAnalysers.back();
+  }
+  if (AnalyserDevice == nullptr) {
+    WaitForAnalyserAgain();
+  }
+}
+
+void TForm1::WaitForAnalyserAgain() {
+  // The window stays, and so does what it shows: the picture, SampleBuffer,
+  // the readout and the markers. A loop cut short is frozen as a halt would
+  // freeze it, so that its last picture can still be saved, printed, copied
+  // and measured.
+  StatusBar1->SetPanelText(0, QStringLiteral("Analyseur logique USB déconnecté"));
+  if (State.AcquisitionStopped == 0 && !SpeedButton23->isChecked()) {
+    StatusBar1->SetPanelText(1, QString());
+    for (QAction* Item : {Sauvegarder1, Imprimer1, Copier1}) {
+      Item->setEnabled(true);
+    }
+    for (QToolButton* Button : {ToolButton3, ToolButton2, ToolButton5}) {
+      Button->setEnabled(true);
+    }
+    State.AcquisitionStopped = 1;
+    SpeedButton26->setEnabled(true);
+    // What printing prints, written once the window shows the loss (and
+    // outside the controller's change, where no box may open).
+    QTimer::singleShot(0, this, [this] {
+      try {
+        WriteSnapshotFile();
+      } catch (const TFileWriteError& Error) {
+        Environment.ShowError(QString::fromUtf8(Error.what()));
+      }
+    });
+  }
+  // The acquisition controls as start-up leaves them.
+  for (QGroupBox* Group : {GroupBox1, GroupBox2, GroupBox3, GroupBox5}) {
+    Group->setEnabled(false);
+  }
+  ControlSemantics::PutDown(SpeedButton23);  // down without its handler: nothing to halt
+  for (QAction* Item : {Afficherfrontsmontantsetdescendants1, Indicateurs116ouD0D151,
+                        RglagedelavitessedevotrePC1}) {
+    Item->setEnabled(false);
+  }
+  ToolButton1->setEnabled(false);
+  ScrollBar1->setEnabled(false);
+  for (QToolButton* Button : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4}) {
+    Button->setEnabled(false);
+  }
+  Panel5->hide();
+  Image9->hide();
+  Image8->hide();
+  Panel6->hide();
+  Panel3->show();
+  PullOwedOnAttach = true;
+  UpdateExportState();  // nothing left to fetch from, unless a capture is open
 }

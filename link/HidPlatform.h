@@ -3,7 +3,9 @@
 // Windows (hid.dll + setupapi.dll) and a simulated implementation. Qt-free.
 //
 // Contract shared by every implementation:
-// - Enumerate() lists the HID interfaces present now. Each has an instance
+// - Enumerate() lists the HID interfaces present now, or nothing at all when
+//   the list cannot be had (which says nothing of what is plugged in). Each
+//   has an instance
 //   number that stays the same for as long as the interface stays plugged in
 //   (a replugged interface gets a new one) and a path that opens it.
 // - OpenMain() opens an interface for reading and writing or, when that is
@@ -38,6 +40,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,7 @@ struct THidError {
 struct THidInterface {
   std::uint32_t InstanceNumber = 0;
   std::string InterfacePath;
+  friend bool operator==(const THidInterface&, const THidInterface&) = default;
 };
 
 /// Identity of an interface.
@@ -135,8 +139,8 @@ class THidPlatform {
  public:
   virtual ~THidPlatform() = default;
 
-  /// The interfaces present now; empty when they cannot be listed.
-  virtual std::vector<THidInterface> Enumerate() = 0;
+  /// The interfaces present now; nullopt when they cannot be listed.
+  virtual std::optional<std::vector<THidInterface>> Enumerate() = 0;
 
   /// Opens Path for reading and writing or, if refused, for queries only.
   /// Null with Error when neither works.

@@ -15,10 +15,12 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -51,8 +53,10 @@ struct TJvHidPnPInfo {
   std::string InterfacePath;
 };
 
-/// The reader of one device: reads input reports one at a time and hands
-/// each to the main thread, waiting there until the report handler has run.
+/// The reader of one device: reads input reports one at a time into a
+/// bounded queue of its own and goes on reading while the main thread takes
+/// them, in order, in batches: a main thread busy for a moment loses
+/// nothing the system's own small buffer would have dropped.
 class TJvHidDeviceReadThread {
  public:
   /// Created suspended; the buffer takes the device's input report length.
@@ -62,6 +66,11 @@ class TJvHidDeviceReadThread {
   TJvHidDeviceReadThread(const TJvHidDeviceReadThread&) = delete;
   TJvHidDeviceReadThread& operator=(const TJvHidDeviceReadThread&) = delete;
 
+  /// Reports (and read errors) the queue holds at most: 4 s at one report
+  /// per millisecond. A full queue holds the reader until the main thread
+  /// takes some.
+  static constexpr std::size_t QueueCapacity = 4096;
+
   void Start();
   /// Asks the thread to end; it stops waiting at once. Any thread.
   void Terminate();
@@ -69,15 +78,32 @@ class TJvHidDeviceReadThread {
   bool Finished() const { return HasFinished.load(); }
   /// Joins the thread once it has finished.
   void WaitFor();
+  /// Main thread: hands what is queued now to the device's handlers, in
+  /// order; once the thread has ended, everything it read.
+  void HandOverQueued();
 
  private:
+  /// A report read, or a read that failed with Error.
+  struct TQueued {
+    std::vector<std::uint8_t> Bytes;
+    bool Failed = false;
+    std::uint32_t Error = 0;
+  };
+
   void Execute();
   void Pause();
+  /// Reader thread: queues Item, waiting while the queue is full, and asks
+  /// the main thread to take the queue unless it was asked already.
+  void Queue(TQueued Item);
 
   TJvHidDevice& Device;
   std::vector<std::uint8_t> Report;
-  std::uint32_t NumBytesRead = 0;
-  std::uint32_t ErrorCode = 0;
+  std::mutex QueueLock;
+  std::condition_variable QueueRoom;
+  std::deque<TQueued> Queued;
+  bool HandOverAsked = false;  // under QueueLock
+  bool HandingOver = false;    // main thread only
+  std::shared_ptr<int> AliveToken = std::make_shared<int>(0);
   std::atomic<bool> TerminateRequested{false};
   std::atomic<bool> HasFinished{false};
   std::mutex PauseLock;
@@ -254,7 +280,8 @@ class TJvHidDeviceController {
   bool ChangeInProgress() const { return InChange; }
 
   /// Enumerates again and reports the differences: removals (last listed
-  /// first), then arrivals, then OnDeviceChange if anything changed. An
+  /// first), then arrivals, then OnDeviceChange if anything changed. When
+  /// the interfaces cannot be listed, nothing changes and nothing is raised. An
   /// exception from a handler does not cut the change short; the first one
   /// is rethrown at its end.
   void DeviceChange();
@@ -270,7 +297,8 @@ class TJvHidDeviceController {
  private:
   friend class TJvHidDevice;
 
-  std::vector<std::unique_ptr<TJvHidDevice>> ScanInterfaces();
+  /// The interfaces present, each a new device; nullopt when they cannot be listed.
+  std::optional<std::vector<std::unique_ptr<TJvHidDevice>>> ScanInterfaces();
   TJvHidDevice* FindBySerial(std::uint64_t Serial) const;
   bool Announce(std::uint64_t Serial, const TJvHidPlugEvent& Event, std::exception_ptr& FirstError);
   void Drop(TJvHidDevice& Device);

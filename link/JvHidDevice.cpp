@@ -206,6 +206,14 @@ void TJvHidDevice::StopReader() {
     }
   }
   Reader->WaitFor();
+  // What it read before it ended still reaches the handler.
+  try {
+    Reader->HandOverQueued();
+  } catch (...) {
+    if (!FirstError) {
+      FirstError = std::current_exception();
+    }
+  }
   Reader.reset();
   if (FirstError) {
     // A report handler failed while we were stopping: let the loop report

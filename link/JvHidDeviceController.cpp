@@ -111,9 +111,13 @@ void TJvHidDeviceController::DeviceChangeNotice(std::int32_t LParam) {
   }
 }
 
-std::vector<std::unique_ptr<TJvHidDevice>> TJvHidDeviceController::ScanInterfaces() {
+std::optional<std::vector<std::unique_ptr<TJvHidDevice>>> TJvHidDeviceController::ScanInterfaces() {
+  const auto Present = Platform.Enumerate();
+  if (!Present) {
+    return std::nullopt;
+  }
   std::vector<std::unique_ptr<TJvHidDevice>> Fresh;
-  for (const THidInterface& Interface : Platform.Enumerate()) {
+  for (const THidInterface& Interface : *Present) {
     try {
       auto Info = std::make_unique<TJvHidPnPInfo>(
           TJvHidPnPInfo{Interface.InstanceNumber, Interface.InterfacePath});
@@ -165,8 +169,14 @@ void TJvHidDeviceController::Drop(TJvHidDevice& Device) {
 }
 
 void TJvHidDeviceController::DeviceChange() {
+  auto Scanned = ScanInterfaces();
+  if (!Scanned) {
+    // A list that cannot be had says nothing of what went: every device
+    // stays as it is until a later notice lists them again.
+    return;
+  }
+  auto& Fresh = *Scanned;
   bool Changed = ChangeLParam == -1;
-  auto Fresh = ScanInterfaces();
   std::exception_ptr FirstError;
 
   // Removals, from the last listed to the first. Handlers may change the

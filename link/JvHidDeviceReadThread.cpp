@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
+#include <utility>
 
 TJvHidDeviceReadThread::TJvHidDeviceReadThread(TJvHidDevice& Device)
     : Device(Device), Report(Device.QueryCaps().InputReportByteLength) {}
@@ -27,6 +29,10 @@ void TJvHidDeviceReadThread::Terminate() {
     TerminateRequested = true;
   }
   PauseWake.notify_all();
+  {
+    std::lock_guard Guard(QueueLock);  // a reader waiting for room sees the flag
+  }
+  QueueRoom.notify_all();
   // Wake a read in progress rather than let it sit out its wait.
   std::lock_guard Guard(Device.ReadHandleLock);
   if (Device.ReadHandle) {
@@ -56,6 +62,7 @@ void TJvHidDeviceReadThread::Execute() {
     std::fill(Report.begin(), Report.end(), 0);
 
     THidError Error;
+    std::size_t Bytes = 0;
     bool Completed = false;
     bool Cancelled = false;
     if (auto Handle = Device.AcquireReadHandle(Error)) {
@@ -65,7 +72,7 @@ void TJvHidDeviceReadThread::Execute() {
           continue;
         }
         if (Result.Status == THidReadResult::Report) {
-          NumBytesRead = static_cast<std::uint32_t>(Result.Bytes);
+          Bytes = std::min(Result.Bytes, Length);
           Completed = true;
         } else if (Result.Status == THidReadResult::Cancelled) {
           Cancelled = true;
@@ -79,21 +86,96 @@ void TJvHidDeviceReadThread::Execute() {
       break;
     }
     if (Completed) {
-      // Reads are synchronous: nothing is left pending to cancel, and the
-      // buffer is not touched again until the handler has returned.
-      if (NumBytesRead > 0) {
-        Loop.RunSynchronously([this] { Device.DeliverReport(Report.data(), NumBytesRead); });
+      // Reads are synchronous: nothing is left pending to cancel.
+      if (Bytes > 0) {
+        Queue({std::vector<std::uint8_t>(Report.begin(),
+                                         Report.begin() + static_cast<std::ptrdiff_t>(Bytes)),
+               false, 0});
       }
       continue;
     }
     if (Cancelled) {
       continue;  // the handle was closed or replaced: take it again
     }
-    ErrorCode = static_cast<std::uint32_t>(Error.Code);
-    Loop.RunSynchronously([this] { Device.DeliverReadError(ErrorCode); });
+    // Errors go in the queue too, so they reach the main thread in order.
+    Queue({{}, true, static_cast<std::uint32_t>(Error.Code)});
     // Retrying at once would spin as long as the device stays unusable.
     Pause();
   }
   HasFinished = true;
   Loop.WakeHandoffWaiter();
+}
+
+void TJvHidDeviceReadThread::Queue(TQueued Item) {
+  std::unique_lock Guard(QueueLock);
+  QueueRoom.wait(Guard, [this] { return Queued.size() < QueueCapacity || TerminateRequested; });
+  if (TerminateRequested) {
+    return;
+  }
+  Queued.push_back(std::move(Item));
+  if (std::exchange(HandOverAsked, true)) {
+    return;  // the main thread takes it with the others
+  }
+  Guard.unlock();
+  // The reader object goes on the main thread, where this runs: the token
+  // tells whether it is still there.
+  Device.Loop().HandOver([this, Alive = std::weak_ptr<int>(AliveToken)] {
+    if (!Alive.expired()) {
+      HandOverQueued();
+    }
+  });
+}
+
+void TJvHidDeviceReadThread::HandOverQueued() {
+  if (HandingOver) {
+    // A handler's own loop: the round under way goes on once it returns,
+    // in order.
+    return;
+  }
+  const std::weak_ptr<int> Alive = AliveToken;
+  std::size_t Batch;
+  {
+    std::lock_guard Guard(QueueLock);
+    Batch = Queued.size();
+  }
+  // Whatever a handler does, a later round is asked for what is left.
+  struct TRound {
+    TJvHidDeviceReadThread& Reader;
+    const std::weak_ptr<int>& Alive;
+    ~TRound() {
+      if (Alive.expired()) {
+        return;  // released by a handler: nothing of it is left to touch
+      }
+      Reader.HandingOver = false;
+      std::unique_lock Guard(Reader.QueueLock);
+      if (Reader.Queued.empty()) {
+        Reader.HandOverAsked = false;
+        return;
+      }
+      Guard.unlock();
+      Reader.Device.Loop().HandOver([&R = Reader, Alive = Alive] {
+        if (!Alive.expired()) {
+          R.HandOverQueued();
+        }
+      });
+    }
+  } Round{*this, Alive};
+  HandingOver = true;
+  for (; Batch > 0 && !Alive.expired(); --Batch) {
+    TQueued Item;
+    {
+      std::lock_guard Guard(QueueLock);
+      if (Queued.empty()) {
+        break;
+      }
+      Item = std::move(Queued.front());
+      Queued.pop_front();
+    }
+    QueueRoom.notify_one();
+    if (Item.Failed) {
+      Device.DeliverReadError(Item.Error);
+    } else {
+      Device.DeliverReport(Item.Bytes.data(), static_cast<std::uint32_t>(Item.Bytes.size()));
+    }
+  }
 }

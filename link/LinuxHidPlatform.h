@@ -1,5 +1,5 @@
 // The HID platform on Linux: hidraw device nodes, listed and watched through
-// udev. Qt-free.
+// udev, or through the kernel's own events where udevd does not run. Qt-free.
 #pragma once
 
 #include "link/HidPlatform.h"
@@ -24,14 +24,15 @@ class TLinuxHidPlatform : public THidPlatform {
 
   /// The hidraw interfaces present now, in the system's order. An interface
   /// without a device node is left out.
-  std::vector<THidInterface> Enumerate() override;
+  std::optional<std::vector<THidInterface>> Enumerate() override;
   /// Opens /dev/hidrawN read-write; when refused, a query-only handle that
   /// reads the identity and the report descriptor from sysfs.
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override;
   /// Opens /dev/hidrawN for reading; reports of an interface without report
   /// ids come with report id 0 in front, as the platform contract wants.
   std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) override;
-  /// The udev monitor's descriptor.
+  /// The monitor's descriptor: udevd's events, or the kernel's when udevd
+  /// was not running at construction.
   TWaitable ChangeNotice() const override;
   /// Takes the pending udev events; a removed interface loses its number.
   void DrainChangeNotice() override;

@@ -32,12 +32,35 @@ void TMainThreadLoop::RunSynchronously(std::function<void()> Task) {
   HandoffDone.wait(Guard, [&] { return Handoff->Done; });
 }
 
+void TMainThreadLoop::HandOver(std::function<void()> Task) {
+  auto Handoff = std::make_shared<THandoff>();
+  Handoff->Task = std::move(Task);
+  {
+    std::lock_guard Guard(Lock);
+    if (ShutDown) {
+      return;
+    }
+    Pending.push_back(std::move(Handoff));
+    HandoffQueued.notify_all();
+  }
+  WakeMainThread();
+}
+
 std::size_t TMainThreadLoop::RunPendingHandoffs() {
+  std::size_t Round;
+  {
+    std::lock_guard Guard(Lock);
+    Round = Pending.size();
+  }
   for (std::size_t Ran = 0;; ++Ran) {
     std::shared_ptr<THandoff> Next;
     {
       std::lock_guard Guard(Lock);
       if (Pending.empty()) {
+        return Ran;
+      }
+      if (Ran == Round) {
+        WakeMainThread();  // queued during this round: the next one runs them
         return Ran;
       }
       Next = std::move(Pending.front());

@@ -45,9 +45,14 @@ class TMainThreadLoop {
   /// without running it.
   void RunSynchronously(std::function<void()> Task);
 
-  /// Main thread: runs the handoffs queued so far. An exception from one of
-  /// them still releases its waiting thread and is then rethrown; the
-  /// handoffs after it stay queued. Returns how many ran.
+  /// Any thread: queues Task to run on the main thread in order with the
+  /// other handoffs, without waiting for it. Dropped after Shutdown().
+  void HandOver(std::function<void()> Task);
+
+  /// Main thread: runs the handoffs queued so far; any queued meanwhile wait
+  /// for the next round, so the loop gets its turn in between. An exception
+  /// from one of them still releases its waiting thread and is then
+  /// rethrown; the handoffs after it stay queued. Returns how many ran.
   std::size_t RunPendingHandoffs();
 
   /// Main thread: waits until a handoff is queued, WakeHandoffWaiter() is

@@ -316,12 +316,12 @@ void TSimulatedHidPlatform::FailEnumeration(bool Fail) {
   EnumerationFails = Fail;
 }
 
-std::vector<THidInterface> TSimulatedHidPlatform::Enumerate() {
+std::optional<std::vector<THidInterface>> TSimulatedHidPlatform::Enumerate() {
   std::lock_guard Guard(Lock);
-  std::vector<THidInterface> Present;
   if (EnumerationFails) {
-    return Present;
+    return std::nullopt;
   }
+  std::vector<THidInterface> Present;
   for (const auto& Interface : PluggedIn) {
     std::lock_guard InterfaceGuard(Interface->Lock);
     Present.push_back({Interface->Instance, Interface->Path});

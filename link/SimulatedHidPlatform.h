@@ -129,10 +129,10 @@ class TSimulatedHidPlatform : public THidPlatform {
   void Unplug(TSimulatedHidInterface& Interface);
   /// Creates an interface with Options and plugs it in.
   std::shared_ptr<TSimulatedHidInterface> PlugNew(const TSimulatedInterfaceOptions& Options);
-  /// Makes Enumerate() find nothing, as when the system cannot list devices.
+  /// Makes Enumerate() fail, as when the system cannot list devices.
   void FailEnumeration(bool Fail);
 
-  std::vector<THidInterface> Enumerate() override;
+  std::optional<std::vector<THidInterface>> Enumerate() override;
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override;
   std::unique_ptr<THidHandle> OpenReader(const std::string& Path, THidError& Error) override;
   TWaitable ChangeNotice() const override { return NoticeEvent.Waitable(); }

@@ -235,16 +235,16 @@ std::string TWindowsHidPlatform::InterfaceClassGuid() const {
   return Text;
 }
 
-std::vector<THidInterface> TWindowsHidPlatform::Enumerate() {
+std::optional<std::vector<THidInterface>> TWindowsHidPlatform::Enumerate() {
   std::vector<THidInterface> Present;
   if (!Libraries->HidBound()) {
-    return Present;
+    return Present;  // no HID library: nothing is ever found
   }
   const GUID Guid = AsGuid(ClassGuid);
   const HDEVINFO Set =
       Libraries->GetClassDevs(&Guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (Set == INVALID_HANDLE_VALUE) {
-    return Present;
+    return std::nullopt;
   }
   for (DWORD Index = 0;; ++Index) {
     SP_DEVICE_INTERFACE_DATA Interface{};

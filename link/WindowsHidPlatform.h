@@ -63,7 +63,7 @@ class TWindowsHidPlatform : public THidPlatform {
 
   /// The present interfaces of the class, with their device paths and the
   /// device instance (DevInst) as the number. Empty without the HID library.
-  std::vector<THidInterface> Enumerate() override;
+  std::optional<std::vector<THidInterface>> Enumerate() override;
   /// CreateFileA read-write, or with no access rights (queries only) when refused.
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override;
   /// CreateFileA for overlapped reading.

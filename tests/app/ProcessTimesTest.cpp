@@ -213,14 +213,14 @@ INSTANTIATE_TEST_SUITE_P(
 // The step scripts the real-kernel scenarios give la16: a script read wrong
 // would drive the window through other steps than the scenario checks.
 TEST(ProbeSteps, ScriptReadInOrderWithItsNumbers) {
-  const std::optional<TProbeRequest> Request =
-      ParseProbeRequest("steps:attached,loop,shown:3,halt,scroll:1597,scroll:0,export:csv,quit");
+  const std::optional<TProbeRequest> Request = ParseProbeRequest(
+      "steps:attached,loop,shown:3,halt,scroll:1597,scroll:0,export:csv,detached,quit");
   ASSERT_TRUE(Request.has_value());
   EXPECT_EQ(Request->Kind, TProbeRequest::Steps);
-  const std::vector<TProbeStep> Expected = {{TProbeStep::Attached, 0},  {TProbeStep::Loop, 0},
-                                            {TProbeStep::Shown, 3},     {TProbeStep::Halt, 0},
-                                            {TProbeStep::Scroll, 1597}, {TProbeStep::Scroll, 0},
-                                            {TProbeStep::Export, 2},    {TProbeStep::Quit, 0}};
+  const std::vector<TProbeStep> Expected = {
+      {TProbeStep::Attached, 0}, {TProbeStep::Loop, 0},      {TProbeStep::Shown, 3},
+      {TProbeStep::Halt, 0},     {TProbeStep::Scroll, 1597}, {TProbeStep::Scroll, 0},
+      {TProbeStep::Export, 2},   {TProbeStep::Detached, 0},  {TProbeStep::Quit, 0}};
   EXPECT_EQ(Request->Script, Expected);
   const std::optional<TProbeRequest> One = ParseProbeRequest("steps:quit");
   ASSERT_TRUE(One.has_value());

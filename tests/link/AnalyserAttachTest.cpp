@@ -2,15 +2,22 @@
 // platform, its controller and devices, and what reaches the wire.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSlider>
+#include <QToolButton>
 #include <ostream>
+#include <utility>
 
 #include "app/Settings.h"
 #include "app/StatusBar.h"
+#include "display/PictureBox.h"
 #include "link/JvHidControllerClass.h"
 #include "tests/support/AnalyserRig.h"
 #include "tests/support/CaseNames.h"
@@ -109,6 +116,31 @@ TEST(Attach, AnalyserPluggedBeforeStartIsAttachedOnceTheLoopRuns) {
   EXPECT_FALSE(Form.Panel3->isVisibleTo(&Form));
 }
 
+// A box that start-up opens runs a loop of its own for as long as it stays
+// open: the analyser already plugged in still waits for start-up to end, and
+// nothing of start-up undoes its attach.
+TEST(Attach, StartUpBoxOpenDoesNotLetTheAnalyserAttachBeforeStartUpEnds) {
+  TAnalyserRig Rig;
+  auto Analyser = Rig.Harness.Environment.Hid.PlugNew(AnalyserInterface());
+  ASSERT_TRUE(QDir(Rig.Harness.ProgramDir.path()).mkdir(QStringLiteral("parametres.inf")));
+  bool AttachedDuringBox = false;
+  Rig.Harness.Environment.BoxShown = [&](const TFakeEnvironment::TBox&) {
+    QCoreApplication::processEvents();  // runs what was posted so far
+    AttachedDuringBox = !Analyser->WrittenReports().empty();
+  };
+  TForm1& Form = Rig.Harness.Start();
+  Rig.Form = &Form;
+  ASSERT_EQ(Rig.Harness.Environment.Messages(TBoxKind::Error).size(), 1U);
+  EXPECT_FALSE(AttachedDuringBox);
+  ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return Form.AnalyserDevice != nullptr; }));
+  EXPECT_EQ(TAnalyserRig::Heads(*Analyser), (THeads{{0, 6, 0, 0}, {0, 11, 0, 0x64}}))
+      << "no trigger mode after the attach";
+  EXPECT_TRUE(Form.GroupBox2->isEnabled());
+  EXPECT_FALSE(Form.Panel3->isVisibleTo(&Form));
+  EXPECT_TRUE(Form.Panel6->isVisibleTo(&Form));
+  EXPECT_EQ(Form.StatusBar1->PanelText(0), Connected);
+}
+
 TEST(Attach, SecondAnalyserGetsAttachAndSpeedButNoPullAndTheFirstKeepsReporting) {
   TAnalyserRig Rig;
   TForm1& Form = Rig.Start("300", "1");
@@ -169,10 +201,10 @@ TEST(Attach, AnalyserWithoutWriteAccessIsAttachedWithoutReader) {
   TAnalyserRig::Idle();
   EXPECT_EQ(Analyser->ReaderCount(), 0U);
 
-  // Losing it still ends the program, with nothing left behind.
+  // Losing it leaves nothing behind.
   Rig.Unplug(*Analyser);
   EXPECT_EQ(Form.AnalyserDevice, nullptr);
-  EXPECT_EQ(Rig.Harness.Environment.TerminateRequests, 1);
+  EXPECT_EQ(Form.StatusBar1->PanelText(0), Disconnected);
 }
 
 TEST(Attach, SettingsFileThatCannotBeWrittenStillCompletesTheAttach) {
@@ -201,29 +233,80 @@ struct TRemovalCase {
 
 class Removal : public testing::TestWithParam<TRemovalCase> {};
 
-TEST_P(Removal, AnyAnalyserGoingEndsTheProgramWithoutClose) {
+TEST_P(Removal, OneOfTwoAnalysersGoingReleasesItAndTheOtherCarriesOn) {
   TAnalyserRig Rig;
   TForm1& Form = Rig.Start("300", "1");
   auto First = Rig.Plug(AnalyserInterface());
   auto Second = Rig.Plug(AnalyserInterface());
   const std::size_t FirstWrites = First->WrittenReports().size();
-  const std::size_t SecondWrites = Second->WrittenReports().size();
+  auto& Gone = GetParam().RemoveHeld ? *Second : *First;
+  auto& Kept = GetParam().RemoveHeld ? *First : *Second;
 
-  Rig.Unplug(GetParam().RemoveHeld ? *Second : *First);
-  EXPECT_EQ(Form.StatusBar1->PanelText(0), Disconnected);
-  EXPECT_EQ(Form.AnalyserDevice, nullptr);
-  EXPECT_EQ(Rig.Harness.Environment.TerminateRequests, 1);
-  // Nothing is said to either analyser on the way out.
-  EXPECT_EQ(First->WrittenReports().size(), FirstWrites);
-  EXPECT_EQ(Second->WrittenReports().size(), SecondWrites);
-  // The released analyser no longer reads; one still plugged in is back
-  // with the controller, not checked out.
-  EXPECT_TRUE(TAnalyserRig::RunUntil([&] { return Second->ReaderCount() == 0; }));
-  for (const TJvHidDevice* Device : Form.JvHidDeviceController1->Devices()) {
-    if (Device->PnPInfo().InstanceNumber == Second->InstanceNumber() && Device->Plugged()) {
-      EXPECT_FALSE(Device->CheckedOut());
-    }
+  Rig.Unplug(Gone);
+  // Nothing is said to the one that went; its reader has ended.
+  EXPECT_EQ(Gone.WrittenReports().size(), GetParam().RemoveHeld ? 2U : FirstWrites);
+  EXPECT_TRUE(TAnalyserRig::RunUntil([&] { return Gone.ReaderCount() == 0; }));
+  ASSERT_NE(Form.AnalyserDevice, nullptr);
+  EXPECT_EQ(Form.AnalyserDevice->PnPInfo().InstanceNumber, Kept.InstanceNumber());
+  EXPECT_EQ(Form.StatusBar1->PanelText(0), Connected);
+  EXPECT_TRUE(Form.GroupBox2->isEnabled());
+  const std::size_t KeptWrites = Kept.WrittenReports().size();
+  Form.SendCommand(cmdHalt);
+  EXPECT_EQ(Kept.WrittenReports().size(), KeptWrites + 1);
+  EXPECT_EQ(Rig.Harness.Environment.TerminateRequests, 0);
+}
+
+// A cable pulled in the middle of a loop: the window stays, shows what it
+// showed and waits for the analyser; plugged in again, it is attached as at
+// first.
+TEST(Removal, UnplugKeepsWhatIsShownAndAReplugAttachesAsAtFirst) {
+  TAnalyserRig Rig;
+  TForm1& Form = Rig.Start("300", "1");
+  auto Analyser = Rig.Plug(AnalyserInterface());
+  ASSERT_TRUE(Analyser->WaitForReaders(1, std::chrono::seconds(5)));
+  Rig.CountReports();
+  Form.SpeedButton24->click();
+  TWindow Window{};
+  for (std::size_t N = 0; N < Window.size(); ++N) {
+    Window[N] = static_cast<std::uint16_t>(N * 0x0103U);
   }
+  Rig.DeliverRestitution(*Analyser, Window);
+  const QImage Shown = std::as_const(*Form.Image2).Picture();
+  const std::size_t Writes = Analyser->WrittenReports().size();
+
+  Rig.Unplug(*Analyser);
+  EXPECT_EQ(Form.AnalyserDevice, nullptr);
+  EXPECT_EQ(Analyser->WrittenReports().size(), Writes) << "nothing sent on the way out";
+  EXPECT_TRUE(TAnalyserRig::RunUntil([&] { return Analyser->ReaderCount() == 0; }));
+  EXPECT_EQ(Form.StatusBar1->PanelText(0), Disconnected);
+  EXPECT_EQ(Rig.Harness.Environment.TerminateRequests, 0);
+  // The acquisition controls wait as after start-up ...
+  for (const QWidget* Group : {Form.GroupBox1, Form.GroupBox2, Form.GroupBox3, Form.GroupBox5}) {
+    EXPECT_FALSE(Group->isEnabled()) << Group->objectName().toStdString();
+  }
+  EXPECT_TRUE(Form.SpeedButton23->isChecked());
+  EXPECT_FALSE(Form.ScrollBar1->isEnabled());
+  EXPECT_TRUE(Form.Panel3->isVisibleTo(&Form));
+  EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+  // ... and the last picture is kept, as a halt keeps it.
+  EXPECT_TRUE(std::as_const(*Form.Image2).Picture() == Shown);
+  EXPECT_EQ(Held(Form.State.SampleBuffer), Window);
+  EXPECT_TRUE(Form.Sauvegarder1->isEnabled());
+  EXPECT_TRUE(Form.Imprimer1->isEnabled());
+  EXPECT_TRUE(Form.Copier1->isEnabled());
+  EXPECT_TRUE(Form.SpeedButton26->isEnabled());
+  EXPECT_TRUE(TAnalyserRig::RunUntil(
+      [&] { return QFile::exists(Form.FileInProgramFolder(QStringLiteral("1.bmp"))); }));
+  EXPECT_TRUE(Rig.Harness.Environment.Boxes.empty());
+
+  auto Again = Rig.Plug(AnalyserInterface());
+  EXPECT_EQ(TAnalyserRig::Heads(*Again),
+            (THeads{{0, 6, 1, 0x2C}, {0, 11, 1, 0x2C}, {0, 10, 1, 0x2C}}));
+  EXPECT_TRUE(Again->WaitForReaders(1, std::chrono::seconds(5)));
+  EXPECT_EQ(Form.StatusBar1->PanelText(0), Connected);
+  EXPECT_TRUE(Form.GroupBox2->isEnabled());
+  EXPECT_FALSE(Form.Panel3->isVisibleTo(&Form));
+  EXPECT_TRUE(std::as_const(*Form.Image2).Picture() == Shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Analysers, Removal,

@@ -144,7 +144,7 @@ TEST_F(HidDevice, EmptyHandlerStopsTheReaderBeforeReturningAndANewOneRestartsIt)
 TEST_F(HidDevice, StopWithAQueuedHandoffRunsItAndEndsWithoutDeadlock) {
   CheckOutReading();
   Interface->InjectReport({0, 9});
-  // The reader now waits in its handoff, which only the main thread can run.
+  // The report now waits in a handoff, which only the main thread can run.
   const auto Deadline = std::chrono::steady_clock::now() + 5s;
   while (Loop.QueuedHandoffs() == 0 && std::chrono::steady_clock::now() < Deadline) {
     std::this_thread::sleep_for(1ms);
@@ -154,6 +154,31 @@ TEST_F(HidDevice, StopWithAQueuedHandoffRunsItAndEndsWithoutDeadlock) {
   EXPECT_FALSE(Held->ReaderRunning());
   ASSERT_EQ(Received.size(), 1U);
   EXPECT_EQ(Received[0].Data, std::vector<std::uint8_t>({9}));
+}
+
+// The main thread busy (a slow repaint, a box opening) while the device
+// sends: the reader goes on reading into its own queue, beyond the 64
+// reports the system keeps, and the handler gets every one, in order, once
+// the main thread is back.
+TEST_F(HidDevice, ReaderKeepsReadingWhileTheMainThreadIsBusy) {
+  CheckOutReading();
+  constexpr std::size_t Count = 3 * TSimulatedHidInterface::ReaderQueueLength;
+  const auto Deadline = std::chrono::steady_clock::now() + 10s;
+  for (std::size_t I = 0; I < Count; ++I) {
+    const std::size_t Attempts = Interface->ReadAttempts();
+    Interface->InjectReport({0, static_cast<std::uint8_t>(I)});
+    // The report is taken once the reader starts its next read; this thread
+    // runs no loop meanwhile.
+    while (Interface->ReadAttempts() <= Attempts && std::chrono::steady_clock::now() < Deadline) {
+      std::this_thread::sleep_for(100us);
+    }
+  }
+  EXPECT_TRUE(Received.empty());
+  ASSERT_TRUE(RunUntil([&] { return Received.size() == Count; }));
+  for (std::size_t I = 0; I < Count; ++I) {
+    ASSERT_EQ(Received[I].Data, std::vector<std::uint8_t>({static_cast<std::uint8_t>(I)})) << I;
+  }
+  EXPECT_EQ(Interface->DroppedReports(), 0U);
 }
 
 TEST_F(HidDevice, StopIsPromptEvenWithTheLongestWait) {

@@ -32,8 +32,8 @@ bool MachineHasHidraw() {
 
 TEST(LinuxHidPlatform, EnumeratesWhatIsThereWithStableNumbers) {
   TLinuxHidPlatform Platform;
-  const auto First = Platform.Enumerate();
-  const auto Second = Platform.Enumerate();
+  const auto First = Platform.Enumerate().value();
+  const auto Second = Platform.Enumerate().value();
   if (!MachineHasHidraw()) {
     EXPECT_TRUE(First.empty());
   }

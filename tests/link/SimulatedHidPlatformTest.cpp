@@ -18,7 +18,7 @@ bool NoticePending(const THidPlatform& Platform) {
 
 TEST(SimulatedHidPlatform, PlugAndUnplugChangeTheListAndSignalTheNotice) {
   TSimulatedHidPlatform Platform;
-  EXPECT_TRUE(Platform.Enumerate().empty());
+  EXPECT_TRUE(Platform.Enumerate().value().empty());
   EXPECT_FALSE(NoticePending(Platform));
 
   auto First = Platform.PlugNew(Analyser);
@@ -27,7 +27,7 @@ TEST(SimulatedHidPlatform, PlugAndUnplugChangeTheListAndSignalTheNotice) {
   Platform.DrainChangeNotice();
   EXPECT_FALSE(NoticePending(Platform));
 
-  auto Present = Platform.Enumerate();
+  auto Present = Platform.Enumerate().value();
   ASSERT_EQ(Present.size(), 2U);
   EXPECT_EQ(Present[0].InstanceNumber, First->InstanceNumber());
   EXPECT_EQ(Present[0].InterfacePath, First->InterfacePath());
@@ -36,13 +36,13 @@ TEST(SimulatedHidPlatform, PlugAndUnplugChangeTheListAndSignalTheNotice) {
   const auto OldNumber = First->InstanceNumber();
   Platform.Unplug(*First);
   EXPECT_TRUE(NoticePending(Platform));
-  ASSERT_EQ(Platform.Enumerate().size(), 1U);
+  ASSERT_EQ(Platform.Enumerate().value().size(), 1U);
   Platform.Plug(First);
   EXPECT_NE(First->InstanceNumber(), OldNumber) << "a replug is a new instance";
-  EXPECT_EQ(Platform.Enumerate().size(), 2U);
+  EXPECT_EQ(Platform.Enumerate().value().size(), 2U);
 
   Platform.FailEnumeration(true);
-  EXPECT_TRUE(Platform.Enumerate().empty());
+  EXPECT_FALSE(Platform.Enumerate());
 }
 
 TEST(SimulatedHidPlatform, MainHandleIdentifiesWritesAndFallsBackToQueryOnly) {

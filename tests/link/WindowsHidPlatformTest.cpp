@@ -84,7 +84,7 @@ TEST(WindowsHidPlatform, WithoutTheHidLibraryUsesTheFixedClassAndFindsNothing) {
   EXPECT_TRUE(NoHid.SetupLibraryBound());
   EXPECT_FALSE(NoHid.HidLibraryBound());
   EXPECT_EQ(NoHid.InterfaceClassGuid(), FixedHidInterfaceClass);
-  EXPECT_TRUE(NoHid.Enumerate().empty());
+  EXPECT_EQ(NoHid.Enumerate(), std::vector<THidInterface>{}) << "an empty list, not a failed one";
   EXPECT_EQ(NoHid.ChangeNotice(), NoWaitable);
   EXPECT_EQ(NoHid.NoticeWindow(), 0) << "no window without the HID library";
 
@@ -92,7 +92,7 @@ TEST(WindowsHidPlatform, WithoutTheHidLibraryUsesTheFixedClassAndFindsNothing) {
   TWindowsHidPlatform NoSetup("la16-no-such-setupapi.dll", "hid.dll");
   EXPECT_FALSE(NoSetup.SetupLibraryBound());
   EXPECT_FALSE(NoSetup.HidLibraryBound());
-  EXPECT_TRUE(NoSetup.Enumerate().empty());
+  EXPECT_EQ(NoSetup.Enumerate(), std::vector<THidInterface>{});
 }
 
 TEST(WindowsHidPlatform, EnumeratesTheSystemsHidClassWithStableNumbers) {
@@ -101,8 +101,8 @@ TEST(WindowsHidPlatform, EnumeratesTheSystemsHidClassWithStableNumbers) {
   ASSERT_TRUE(Platform.HidLibraryBound());
   EXPECT_EQ(Platform.InterfaceClassGuid(), FixedHidInterfaceClass)
       << "the HID library names the same class";
-  const auto First = Platform.Enumerate();
-  const auto Second = Platform.Enumerate();
+  const auto First = Platform.Enumerate().value();
+  const auto Second = Platform.Enumerate().value();
   ASSERT_EQ(First.size(), Second.size());
   std::set<std::uint32_t> Numbers;
   for (std::size_t I = 0; I < First.size(); ++I) {

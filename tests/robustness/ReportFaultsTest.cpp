@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 
+#include "acquisition/SampleBuffer.h"
 #include "app/StatusBar.h"
 #include "tests/robustness/FaultRig.h"
 #include "tests/support/AnalyserRig.h"
@@ -141,6 +142,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Blocks missing, repeated or out of order ------------------------------
 
+const QString Incomplete =
+    QStringLiteral("Restitution incomplète : des données de l'analyseur ont été perdues.");
+
 struct TSequenceCase {
   const char* Name;
   std::vector<int> Codes;
@@ -197,12 +201,21 @@ TEST_P(BlockSequences, BufferKeepsWhatArrivedAndThePictureShowsItAtEachEnd) {
   std::set<std::pair<int, int>> Presented;
   bool Started = false;
   bool PresentedAfterStart = false;
+  // The blocks of the restitution under way: a picture with some missing
+  // says so.
+  std::set<int> Blocks;
+  bool Begun = false;
 
   for (int Code : GetParam().Codes) {
     Rig.Deliver(*Analyser, BlockOf(Pattern(2), Code));
     if (Code == BlockRestitutionStart) {
       SinceStart.clear();
       Started = true;
+      Blocks.clear();
+      Begun = true;
+    }
+    if (PlaceBlock(static_cast<std::uint8_t>(Code))) {
+      Blocks.insert(Code);
     }
     ApplyToModel(Model, Pattern(2), Code);
     for (const auto& Cell : CellsOf(Code)) {
@@ -210,6 +223,10 @@ TEST_P(BlockSequences, BufferKeepsWhatArrivedAndThePictureShowsItAtEachEnd) {
     }
     const QImage Now = Visible(*Form);
     if (Code == BlockRestitutionEnd) {
+      EXPECT_EQ(Form->StatusBar1->PanelText(1) == Incomplete, !Begun || Blocks.size() != 16U)
+          << "status at an end block: " << Form->StatusBar1->PanelText(1).toStdString();
+      Blocks.clear();
+      Begun = false;
       EXPECT_TRUE(Now == Form->Renderer.BackBuffer().convertToFormat(QImage::Format_RGB32));
       Shown = Now;
       Presented = SinceStart;
@@ -227,6 +244,7 @@ TEST_P(BlockSequences, BufferKeepsWhatArrivedAndThePictureShowsItAtEachEnd) {
   // The next whole restitution is received as if nothing had happened.
   Restitute(Pattern(3));
   EXPECT_EQ(Held(Form->State.SampleBuffer), Pattern(3));
+  EXPECT_NE(Form->StatusBar1->PanelText(1), Incomplete);
   std::set<std::pair<int, int>> All;
   for (int Group = 1; Group <= 2; ++Group) {
     for (int N = 1; N <= SamplesPerWindow; ++N) {

@@ -65,7 +65,7 @@ inline std::vector<TSample> ToVector(const TSampleMemory& Memory) {
 class TBorrowedPlatform : public THidPlatform {
  public:
   explicit TBorrowedPlatform(THidPlatform& Lender) : Lender(Lender) {}
-  std::vector<THidInterface> Enumerate() override { return Lender.Enumerate(); }
+  std::optional<std::vector<THidInterface>> Enumerate() override { return Lender.Enumerate(); }
   std::unique_ptr<THidHandle> OpenMain(const std::string& Path, THidError& Error) override {
     return Lender.OpenMain(Path, Error);
   }
