@@ -12,9 +12,9 @@
 void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportID*/,
                                 const std::uint8_t* Data, std::uint16_t Size) {
   // A report too short to hold even its block code carries nothing.
-  const int Code = Size > 0 ? Data[0] : -1;
+  const int BlockCode = Size > 0 ? Data[0] : -1;
 
-  if (Code == 1) {  // lights: the lit lamp changes spot with every restitution
+  if (BlockCode == 1) {  // lights: the lit lamp changes spot with every restitution
     // Wraps instead of overflowing; the parity keeps alternating.
     State.RestitutionCount =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(State.RestitutionCount) + 1U);
@@ -27,14 +27,14 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
   if (State.SingleShot == 1) {  // from the first report of the restitution on
     StatusBar1->SetPanelText(1, QStringLiteral("Restitution des données terminée."));
   }
-  if (Code == BlockRestitutionStart) {
+  if (BlockCode == BlockRestitutionStart) {
     RedrawScreen();
   }
   // Only the bytes received are stored; cells a short report does not carry
   // keep what they held.
   ApplyBlock(State.SampleBuffer, Data, Size,
              [this](int Group, int N, std::uint8_t Value) { DrawSample(Group, N, Value); });
-  if (Code == BlockRestitutionEnd) {
+  if (BlockCode == BlockRestitutionEnd) {
     PresentScreen();
     ++RestitutionsShown;
     // Markers survive the windows a halted trace is scrolled through.
