@@ -17,8 +17,8 @@ TRestitutionReceiver::TOutcome TRestitutionReceiver::Take(const std::uint8_t* Da
     Damaged = Damaged || Active;
     return TOutcome::Pending;
   }
-  const std::uint8_t Code = Data[0];
-  if (Code == BlockRestitutionStart) {
+  const std::uint8_t BlockCode = Data[0];
+  if (BlockCode == BlockRestitutionStart) {
     // A start in the middle of another restitution abandons that one.
     Active = true;
     Damaged = false;
@@ -26,7 +26,7 @@ TRestitutionReceiver::TOutcome TRestitutionReceiver::Take(const std::uint8_t* Da
     Buffer.Clear();
     return TOutcome::Pending;
   }
-  if (Code == BlockRestitutionEnd) {
+  if (BlockCode == BlockRestitutionEnd) {
     if (!Active) {
       return TOutcome::Pending;
     }
@@ -37,14 +37,14 @@ TRestitutionReceiver::TOutcome TRestitutionReceiver::Take(const std::uint8_t* Da
     Last = WindowFromBuffer(Buffer);
     return TOutcome::Complete;
   }
-  const std::optional<TBlockPlacement> Place = PlaceBlock(Code);
+  const std::optional<TBlockPlacement> Place = PlaceBlock(BlockCode);
   if (!Place || !Active) {
     // Codes that carry nothing, and blocks of a restitution whose start we
     // did not see, are passed over.
     return TOutcome::Pending;
   }
   if (Next >= static_cast<int>(SampleBlockOrder.size()) ||
-      SampleBlockOrder[static_cast<std::size_t>(Next)] != Code) {
+      SampleBlockOrder[static_cast<std::size_t>(Next)] != BlockCode) {
     Damaged = true;
     return TOutcome::Pending;
   }

@@ -6,15 +6,15 @@ void TSampleBuffer::Clear() {
   }
 }
 
-std::optional<TBlockPlacement> PlaceBlock(std::uint8_t Code) {
+std::optional<TBlockPlacement> PlaceBlock(std::uint8_t BlockCode) {
   int Group = 0;
   int Part = 0;
-  if (Code >= 1 && Code <= 8) {
+  if (BlockCode >= 1 && BlockCode <= 8) {
     Group = 1;
-    Part = Code;
-  } else if (Code >= 11 && Code <= 18) {
+    Part = BlockCode;
+  } else if (BlockCode >= 11 && BlockCode <= 18) {
     Group = 2;
-    Part = Code - 10;
+    Part = BlockCode - 10;
   } else {
     return std::nullopt;
   }
@@ -29,9 +29,9 @@ std::vector<std::array<std::uint8_t, BlockSize>> BuildRestitution(
   Blocks.push_back({BlockRestitutionStart});
   for (int Group = 1; Group <= 2; ++Group) {
     for (int Part = 1; Part <= 8; ++Part) {
-      const auto Code = static_cast<std::uint8_t>(Group == 1 ? Part : Part + 10);
-      std::array<std::uint8_t, BlockSize> Block{Code};
-      const TBlockPlacement Place = *PlaceBlock(Code);
+      const auto BlockCode = static_cast<std::uint8_t>(Group == 1 ? Part : Part + 10);
+      std::array<std::uint8_t, BlockSize> Block{BlockCode};
+      const TBlockPlacement Place = *PlaceBlock(BlockCode);
       for (int I = 1; I <= Place.Count; ++I) {
         const std::uint16_t Sample = Window[static_cast<std::size_t>(Place.FirstCell + I - 2)];
         Block[static_cast<std::size_t>(I)] =

@@ -42,8 +42,8 @@ struct TBlockPlacement {
   int Count;      ///< 63, or 9 for blocks 8 and 18
 };
 
-/// The placement of block code Code, or nothing for codes that carry no samples.
-std::optional<TBlockPlacement> PlaceBlock(std::uint8_t Code);
+/// The placement of block code BlockCode, or nothing for codes that carry no samples.
+std::optional<TBlockPlacement> PlaceBlock(std::uint8_t BlockCode);
 
 /// Stores the samples of one block (Block[0] is the code, Size the bytes
 /// received from the code on) and calls OnSample(Group, N, Value) for each

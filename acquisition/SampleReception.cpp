@@ -41,9 +41,9 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
     return;
   }
   // A report too short to hold even its block code carries nothing.
-  const int Code = Size > 0 ? Data[0] : -1;
+  const int BlockCode = Size > 0 ? Data[0] : -1;
 
-  if (Code == 1) {  // lights: the lit lamp changes spot with every restitution
+  if (BlockCode == 1) {  // lights: the lit lamp changes spot with every restitution
     // Wraps instead of overflowing; the parity keeps alternating.
     State.RestitutionCount =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(State.RestitutionCount) + 1U);
@@ -56,7 +56,7 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
   if (State.SingleShot == 1) {  // from the first report of the restitution on
     StatusBar1->SetPanelText(1, QStringLiteral("Restitution des données terminée."));
   }
-  if (Code == BlockRestitutionStart) {
+  if (BlockCode == BlockRestitutionStart) {
     RedrawScreen();
     RestitutionBlocks = StartBlockSeen;
   }
@@ -65,10 +65,10 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
   ApplyBlock(State.SampleBuffer, Data, Size,
              [this](int Group, int N, std::uint8_t Value) { DrawSample(Group, N, Value); });
   if (const std::optional<TBlockPlacement> Place =
-          Code >= 0 ? PlaceBlock(static_cast<std::uint8_t>(Code)) : std::nullopt) {
-    RestitutionBlocks |= 1U << ((Place->Group - 1) * 8 + (Code % 10) - 1);
+          BlockCode >= 0 ? PlaceBlock(static_cast<std::uint8_t>(BlockCode)) : std::nullopt) {
+    RestitutionBlocks |= 1U << ((Place->Group - 1) * 8 + (BlockCode % 10) - 1);
   }
-  if (Code == BlockRestitutionEnd) {
+  if (BlockCode == BlockRestitutionEnd) {
     NoteRestitutionWhole(std::exchange(RestitutionBlocks, 0U) == WholeRestitution);
     PresentScreen();
     ++RestitutionsShown;

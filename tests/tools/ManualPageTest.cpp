@@ -1,5 +1,5 @@
 // The manual pages document what the programs accept: every option of their
-// command lines, every exit status and every time base.
+// command lines, every exit status, every time base and every output format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "tools/CaptureOptions.h"
@@ -78,6 +79,35 @@ TEST(ManualPages, La16CaptureDocumentsEveryOptionStatusAndTimeBase) {
   std::replace(Words.begin(), Words.end(), '\n', ' ');
   for (const TTimeBase& Base : TimeBaseTable) {
     EXPECT_NE(Words.find(std::string(" ") + Base.Caption + " "), std::string::npos) << Base.Caption;
+  }
+  // The formats --help offers, each accepted by --format and chosen by its
+  // extension, are those of the page's --format, each with its extension,
+  // and the page's name line and the package's description name them all.
+  const std::size_t FormatAt = Help.find("--format ") + 9;
+  const std::string FormatWords = Help.substr(FormatAt, Help.find(' ', FormatAt) - FormatAt);
+  EXPECT_NE(Words.find("--format \" " + FormatWords + "\""), std::string::npos) << FormatWords;
+  std::istringstream FormatList(FormatWords);
+  std::vector<std::string> Formats;
+  for (std::string Format; std::getline(FormatList, Format, '|');) {
+    const auto Chosen = ParseCaptureArguments({"--format", Format});
+    const auto ByName = ParseCaptureArguments({"-o", "x." + Format});
+    ASSERT_TRUE(std::holds_alternative<TCaptureOptions>(Chosen)) << Format;
+    ASSERT_TRUE(std::holds_alternative<TCaptureOptions>(ByName)) << Format;
+    EXPECT_EQ(std::get<TCaptureOptions>(Chosen).Format, std::get<TCaptureOptions>(ByName).Format);
+    Formats.push_back(Format);
+  }
+  ASSERT_EQ(Formats.size(), 3U);
+  const std::string Extensions =
+      "(." + Formats[0] + ", ." + Formats[1] + " ou ." + Formats[2] + ")";
+  EXPECT_NE(Words.find(Extensions), std::string::npos) << Extensions;
+  const std::size_t NamesAt = Help.find("au format ") + 10;
+  const std::string Names = Help.substr(NamesAt, Help.find(".\n", NamesAt) - NamesAt);
+  EXPECT_NE(Section(Page, "NOM").find(Names), std::string::npos) << Names;
+  std::ifstream Control(std::string(LA16_SOURCE_DIR) + "/debian/control");
+  std::stringstream Description;
+  Description << Control.rdbuf();
+  for (const char* Name : {"VCD", "CSV", "sigrok session"}) {
+    EXPECT_NE(Description.str().find(Name), std::string::npos) << Name;
   }
   EXPECT_NE(Section(Page, "ENVIRONNEMENT").find(SimulationTimeScaleVariable), std::string::npos);
   EXPECT_NE(Section(Page, "FICHIERS").find("/usr/lib/udev/rules.d/70-la16.rules"),

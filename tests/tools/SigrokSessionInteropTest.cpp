@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -61,14 +63,16 @@ std::vector<int> BytesAfter(const std::string& Text, const std::string& Prefix) 
   return Bytes;
 }
 
-class SigrokSession : public testing::TestWithParam<TSessionCase> {
+// Each case works in a folder of its own, named after it.
+template <typename TCase>
+class SigrokFixture : public testing::TestWithParam<TCase> {
  protected:
   void SetUp() override {
     if (std::system("command -v sigrok-cli > /dev/null 2>&1") != 0) {
       GTEST_SKIP() << "sigrok-cli is not installed";
     }
     Dir = fs::path(testing::TempDir()) /
-          ("la16-sigrok-session-" + std::to_string(::getpid()) + "-" + GetParam().Name);
+          ("la16-sigrok-session-" + std::to_string(::getpid()) + "-" + this->GetParam().Name);
     fs::create_directories(Dir);
   }
   void TearDown() override { fs::remove_all(Dir); }
@@ -84,6 +88,8 @@ class SigrokSession : public testing::TestWithParam<TSessionCase> {
 
   fs::path Dir;
 };
+
+using SigrokSession = SigrokFixture<TSessionCase>;
 
 TEST_P(SigrokSession, SigrokReadsTheSamplesAndDecodesTheBuses) {
   const TSessionCase& Case = GetParam();
@@ -154,11 +160,74 @@ TEST_P(SigrokSession, SigrokReadsTheSamplesAndDecodesTheBuses) {
   }
 }
 
-std::string CaseName(const testing::TestParamInfo<TSessionCase>& Info) {
+template <typename TCase>
+std::string CaseName(const testing::TestParamInfo<TCase>& Info) {
   return Info.param.Name;
 }
 
-INSTANTIATE_TEST_SUITE_P(TimeBases, SigrokSession, testing::ValuesIn(SessionCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(TimeBases, SigrokSession, testing::ValuesIn(SessionCases),
+                         CaseName<TSessionCase>);
+
+// The decoding recipe of the README, one line per bus, run as written: in real
+// time, so the recording starts wherever the simulated clock has got to, and
+// only the external trigger puts a burst in the memory of the fast buses.
+struct TRecipe {
+  const char* Name;
+  const char* Line;  ///< after la16-capture, up to the decoder's output
+  std::vector<int> (*Burst)(const TSignalGenerator& Signals, std::int64_t N);
+};
+
+const TRecipe Recipes[] = {
+    {"uart",
+     " --simulate --trigger ext-high --time-base 1ms -o uart.sr && "
+     "sigrok-cli -i uart.sr -P uart:rx=in9:baudrate=9600 -A uart=rx-data",
+     [](const TSignalGenerator&, std::int64_t N) {
+       const std::string Text = TSignalGenerator::UartMessage(N);
+       return std::vector<int>(Text.begin(), Text.end());
+     }},
+    {"i2c",
+     " --simulate --trigger ext-high --time-base 20us -o i2c.sr && "
+     "sigrok-cli -i i2c.sr -P i2c:scl=in10:sda=in11 -A i2c=address-write:data-write",
+     [](const TSignalGenerator& Signals, std::int64_t N) {
+       const auto Bytes = Signals.I2cTransactionBytes(N);  // the decoder names the 7-bit address
+       return std::vector<int>{Bytes[0] >> 1, Bytes[1], Bytes[2]};
+     }},
+    {"spi",
+     " --simulate --trigger ext-high --time-base 2us -o spi.sr && "
+     "sigrok-cli -i spi.sr -P spi:clk=in12:mosi=in13:cs=in14 -A spi=mosi-data",
+     [](const TSignalGenerator& Signals, std::int64_t N) {
+       const auto Bytes = Signals.SpiTransferBytes(N);
+       return std::vector<int>(Bytes.begin(), Bytes.end());
+     }},
+};
+
+using SigrokRecipe = SigrokFixture<TRecipe>;
+
+TEST_P(SigrokRecipe, DecodesABurst) {
+  const std::string Line = GetParam().Line;
+  const std::string Text = Shell(std::string("'") + LA16_CAPTURE_EXECUTABLE + "'" + Line);
+  // The hex byte that ends an annotation line, whatever its label; the I2C
+  // decoder also says "Write" before the address.
+  std::vector<int> Read;
+  std::istringstream Lines(Text);
+  for (std::string Annotation; std::getline(Lines, Annotation);) {
+    const std::string Byte = Annotation.substr(Annotation.rfind(": ") + 2);
+    if (Byte.size() == 2 && std::isxdigit(static_cast<unsigned char>(Byte[0])) &&
+        std::isxdigit(static_cast<unsigned char>(Byte[1]))) {
+      Read.push_back(std::stoi(Byte, nullptr, 16));
+    }
+  }
+  // A whole burst, from its first byte: the one the trigger started with.
+  const TSignalGenerator Signals(TSimulatorOptions{}.Seed);
+  bool Found = false;
+  for (std::int64_t N = 0; N < 100'000 && !Found; ++N) {
+    const std::vector<int> Burst = GetParam().Burst(Signals, N);
+    Found = Read.size() >= Burst.size() && std::equal(Burst.begin(), Burst.end(), Read.begin());
+  }
+  EXPECT_TRUE(Found) << Line << "\n" << Text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Buses, SigrokRecipe, testing::ValuesIn(Recipes), CaseName<TRecipe>);
 
 // The metadata names the window and the time base beside sigrok's keys; and
 // a pipe, which cannot seek, need not: the archive is whole before it is written.
