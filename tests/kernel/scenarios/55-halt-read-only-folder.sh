@@ -1,0 +1,39 @@
+# Halt while the folder of the snapshot refuses new files: la16, run by an
+# unprivileged user whose folder is made read-only during a looped
+# acquisition, sends the halt command at once and quits normally; the error
+# box it shows does not hold the halt back.
+. "$RIG_LIB"
+
+# Programs the user runs from a folder it cannot write, so its files go to
+# its data folder, on the guest's own tmpfs where permissions hold.
+bin=$SCENARIO_DIR/bin
+mkdir -p "$bin"
+cp "$LA16" "$bin/" || fail "cannot copy la16 for the user"
+chmod 755 "$bin"
+LA16=$bin/la16
+data=$(mktemp -d /tmp/la16-halt.XXXXXX)
+chmod 755 "$data"
+
+log=$SCENARIO_DIR/commands.log
+start_analyser --log "$log" --time-scale 3
+chown "$RIG_USER" "$ANALYSER_NODE"
+la16_environment "$data"
+write_settings "$data/la16" 1 300
+chown -R "$RIG_USER:$RIG_USER" "$data"
+export HOME=$data
+
+start_la16 la16 attached,loop,shown:4,halt,quit as_user
+wait_line "$SCENARIO_DIR/la16.out" '^la16-probe loop' 60
+# The user's folder accepts no new file from now on.
+chmod 555 "$data/la16"
+as_user touch "$data/la16/probe" 2>/dev/null && fail "the user can still create files in $data/la16"
+wait_exit "$LA16_PID" 120
+[[ $EXIT_STATUS == 0 ]] || fail "la16 ended with status $EXIT_STATUS: $(cat "$SCENARIO_DIR/la16.out")"
+grep -q '^la16-probe attached reader=1' "$SCENARIO_DIR/la16.out" ||
+  fail "la16 did not attach with a reader: $(cat "$SCENARIO_DIR/la16.out")"
+grep -q '^la16-probe halt ' "$SCENARIO_DIR/la16.out" ||
+  fail "the analyser never went quiet after the halt: $(cat "$SCENARIO_DIR/la16.out")"
+[[ ! -e "$data/la16/1.bmp" ]] || fail "a snapshot was written in the read-only folder"
+# Attach, loop, halt, and the close command at quit.
+check_commands "$log" 1 "${ATTACH_COMMANDS[@]}" "00 02 01 2c" "00 03 01 2c" "00 05 01 2c"
+stop_analyser
