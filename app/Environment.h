@@ -49,9 +49,11 @@ class TEnvironment {
   /// Asks the desktop to open a web address; the outcome is not looked at.
   virtual void OpenUrl(const QString& Url) = 0;
 
-  /// The save dialog, modal. FolderEntered runs with each folder the user
-  /// moves to while it is open, also when the dialog is then cancelled.
-  /// Returns the chosen path, or an empty text when cancelled.
+  /// The save dialog, modal. FolderEntered runs with each folder it shows
+  /// after the first, however the user got there (also a path typed into it),
+  /// also when the dialog is then cancelled; not with the folder of a file
+  /// name typed with its path. Returns the chosen path, or an empty text when
+  /// cancelled.
   virtual QString AskSaveFileName(const TSaveDialogRequest& Request,
                                   const std::function<void(const QString&)>& FolderEntered) = 0;
   /// The printer selection dialog on Printer; false when cancelled.

@@ -385,6 +385,9 @@ class TForm1 : public QMainWindow {
   void ReleaseAnalyserLink();
   /// The pull handlers: P1 goes to the analyser, Setting to line 6.
   void ChoosePull(std::uint8_t P1, const char* Setting);
+  /// SaveFolder becomes Folder and is saved, when it changes; a failure is
+  /// shown at once.
+  void RecordSaveFolder(const QString& Folder);
   /// A move button: ViewOffset + Step, then the beep and the message at an end.
   void MoveView(int Step);
 

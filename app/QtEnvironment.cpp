@@ -5,7 +5,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QImage>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -108,21 +108,23 @@ QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
   Dialog.setDirectory(Request.InitialFolder.isEmpty() ? QDir::homePath() : Request.InitialFolder);
   Dialog.selectFile(Request.ProposedName);
   QString Shown = Dialog.directory().absolutePath();
-  QObject::connect(&Dialog, &QFileDialog::directoryEntered, &Dialog,
-                   [&Shown, &FolderEntered](const QString& Folder) {
-                     Shown = QDir(Folder).absolutePath();
-                     FolderEntered(Shown);
-                   });
+  const auto Show = [&Shown, &FolderEntered](const QString& Folder) {
+    const QString Absolute = QDir(Folder).absolutePath();
+    if (Absolute != Shown) {
+      Shown = Absolute;
+      FolderEntered(Shown);
+    }
+  };
+  QObject::connect(&Dialog, &QFileDialog::directoryEntered, &Dialog, Show);
+  // A folder typed into the name box or the look-in box is shown without
+  // the dialog announcing it: its list's model says so.
+  if (auto* Files = Dialog.findChild<QFileSystemModel*>()) {
+    QObject::connect(Files, &QFileSystemModel::rootPathChanged, &Dialog, Show);
+  }
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) {
     return {};
   }
-  const QString Chosen = Dialog.selectedFiles().constFirst();
-  // A path typed into the name box also takes the user to its folder.
-  const QString ChosenFolder = QFileInfo(Chosen).absolutePath();
-  if (ChosenFolder != Shown) {
-    FolderEntered(ChosenFolder);
-  }
-  return Chosen;
+  return Dialog.selectedFiles().constFirst();
 }
 
 bool TQtEnvironment::ChoosePrinter(QPrinter& Printer) {
