@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -11,9 +10,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QUrl>
 
 #include "app/Settings.h"
+#include "app/ShellOpen.h"
 #include "app/SimulatedMachine.h"
 #include "link/SystemHidPlatform.h"
 
@@ -38,7 +37,8 @@ void ShowBox(QMessageBox::Icon Icon, const QString& Title, const QString& Messag
 }  // namespace
 
 TQtEnvironment::TQtEnvironment(THidBackend Backend)
-    : InInstallFolder(IsSameFolder(ProgramFolder(), QString::fromUtf8(LA16_INSTALL_BINDIR))) {
+    : InInstallFolder(IsSameFolder(ProgramFolder(), QString::fromUtf8(LA16_INSTALL_BINDIR))),
+      Openers(std::make_unique<QObject>()) {
   if (Backend == THidBackend::Simulated) {
     Simulation = std::make_unique<TSimulatedMachine>();
   } else {
@@ -91,8 +91,8 @@ void TQtEnvironment::Beep() {
   QApplication::beep();
 }
 
-void TQtEnvironment::OpenUrl(const QString& Url) {
-  QDesktopServices::openUrl(QUrl(Url));
+void TQtEnvironment::OpenUrl(const QString& Url, const std::function<void()>& Failed) {
+  ShellOpen(Url, *Openers, Failed);
 }
 
 QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
