@@ -22,10 +22,12 @@ write_settings "$data/la16" 1 300
 chown -R "$RIG_USER:$RIG_USER" "$data"
 export HOME=$data
 
-start_la16 la16 attached,loop,shown:4,halt,quit as_user
+# Twenty restitutions (several seconds) leave time to make the folder
+# read-only before the halt; a halt that comes first fails the scenario.
+start_la16 la16 attached,loop,shown:20,halt,quit as_user
 wait_line "$SCENARIO_DIR/la16.out" '^la16-probe loop' 60
-# The user's folder accepts no new file from now on.
 chmod 555 "$data/la16"
+grep -q '^la16-probe shown' "$SCENARIO_DIR/la16.out" && fail "the halt came before the folder was made read-only"
 as_user touch "$data/la16/probe" 2>/dev/null && fail "the user can still create files in $data/la16"
 wait_exit "$LA16_PID" 120
 [[ $EXIT_STATUS == 0 ]] || fail "la16 ended with status $EXIT_STATUS: $(cat "$SCENARIO_DIR/la16.out")"
