@@ -33,7 +33,7 @@ as_user touch "$data/la16/probe" 2>/dev/null && fail "the user can still create 
 grep -q '^la16-probe attached reader=1' "$SCENARIO_DIR/la16.out" ||
   fail "la16 did not attach with a reader: $(cat "$SCENARIO_DIR/la16.out")"
 # Attach, loop and halt, the halt while the box stays open.
-wait_for 120 "halt command" test "$(wc -l <"$log")" -ge 5
+wait_for 120 "halt command" grep -q "^00 03 " "$log"
 kill -0 "$LA16_PID" || fail "la16 ended: $(cat "$SCENARIO_DIR/la16.out")"
 kill -TERM "$LA16_PID"
 wait_exit "$LA16_PID" 20
