@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QScrollBar>
 #include <QToolButton>
+#include <exception>
 
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
@@ -52,17 +53,22 @@ void TForm1::SpeedButton23Click() {
   EnableSaveAndPrintButton(*this, true);
   EnablePrintItemAndCopy(*this, true);
   // A snapshot that cannot be written must not leave the analyser looping
-  // under a halt button shown down: the user is told and the halt goes on.
+  // under a halt button shown down: the whole halt is carried out first, and
+  // the box, which waits for the user, comes last.
+  QString SnapshotFailure;
   try {
     WriteSnapshotFile();
-  } catch (const TFileWriteError& Error) {
-    Environment.ShowError(QString::fromUtf8(Error.what()));
+  } catch (const std::exception& Error) {
+    SnapshotFailure = QString::fromUtf8(Error.what());
   }
   GroupBox5->setEnabled(false);
   State.AcquisitionStopped = 1;
   SpeedButton26->setEnabled(true);
   SendCommand(cmdHalt);
   SetStatus(*this, QStringLiteral("Pause de l'acquisition"));
+  if (!SnapshotFailure.isEmpty()) {
+    Environment.ShowError(SnapshotFailure);
+  }
 }
 
 // Loop.

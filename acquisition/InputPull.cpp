@@ -1,6 +1,7 @@
 // Pull-up or pull-down of the 16 inputs: shown on the picture, sent to the
 // analyser and saved.
 #include <QRadioButton>
+#include <exception>
 
 #include "app/Environment.h"
 #include "app/Form1.h"
@@ -26,7 +27,7 @@ void TForm1::ChoosePull(std::uint8_t P1, const char* Setting) {
   // signal, also in the middle of an attach that must go on.
   try {
     SaveSettings();
-  } catch (const TSettingsWriteError& Error) {
+  } catch (const std::exception& Error) {
     Environment.ShowError(QString::fromUtf8(Error.what()));
   }
 }

@@ -23,7 +23,9 @@ void TForm1::TrackBar1Change() {
   const int Position = TrackBar1->value();
   Settings.PcSpeedSetting() = std::to_string(Position);
   Label9->setText(QString::number(Position));
-  SaveSettings();
+  // Sent before the save: a settings file that cannot be written must not
+  // keep the analyser at the old speed. The value stays in effect.
   SendCommand(cmdPcSpeed, static_cast<std::uint8_t>((Position >> 8) & 0xFF),
               static_cast<std::uint8_t>(Position & 0xFF));
+  SaveSettings();
 }

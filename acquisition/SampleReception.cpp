@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
+#include <exception>
 
 #include "app/Environment.h"
 #include "app/Form1.h"
@@ -83,7 +84,7 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
       const bool AlreadyReported = SnapshotWriteFailed;
       try {
         WriteSnapshotFile();
-      } catch (const TFileWriteError& Error) {
+      } catch (const std::exception& Error) {
         // A failure already reported (by the scroll that asked for this
         // window, or by the restitution before) is not reported again.
         // The box opens once this handler has returned: open in it, it would

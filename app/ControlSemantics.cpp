@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QRadioButton>
 
 #include "app/Application.h"
@@ -61,6 +62,56 @@ void MakeToggleButton(QAbstractButton* Button) {
 
 void PutDown(QAbstractButton* Button) {
   Button->setChecked(true);
+}
+
+namespace {
+// Qt's scroll bar turns its arrow and page keys round (Right moves back);
+// Windows' moves on with Right, Down and Page Down.
+class TScrollKeys : public QObject {
+ public:
+  explicit TScrollKeys(QAbstractSlider* Bar) : QObject(Bar), Bar(Bar) {}
+
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (Watched != Bar || Event->type() != QEvent::KeyPress) {
+      return false;
+    }
+    const auto Action = ActionOf(static_cast<QKeyEvent*>(Event)->key());
+    if (Action == QAbstractSlider::SliderNoAction) {
+      return false;
+    }
+    Bar->triggerAction(Action);
+    return true;
+  }
+
+ private:
+  static QAbstractSlider::SliderAction ActionOf(int Key) {
+    switch (Key) {
+      case Qt::Key_Left:
+      case Qt::Key_Up:
+        return QAbstractSlider::SliderSingleStepSub;
+      case Qt::Key_Right:
+      case Qt::Key_Down:
+        return QAbstractSlider::SliderSingleStepAdd;
+      case Qt::Key_PageUp:
+        return QAbstractSlider::SliderPageStepSub;
+      case Qt::Key_PageDown:
+        return QAbstractSlider::SliderPageStepAdd;
+      case Qt::Key_Home:
+        return QAbstractSlider::SliderToMinimum;
+      case Qt::Key_End:
+        return QAbstractSlider::SliderToMaximum;
+      default:
+        return QAbstractSlider::SliderNoAction;
+    }
+  }
+  QAbstractSlider* const Bar;
+};
+}  // namespace
+
+void TakeKeysOnClick(QAbstractSlider* Bar) {
+  Bar->setFocusPolicy(Qt::ClickFocus);
+  Bar->installEventFilter(new TScrollKeys(Bar));
 }
 
 }  // namespace ControlSemantics

@@ -7,6 +7,7 @@
 // - a speed button runs its handler on every click, also when it is already
 //   down in an exclusive group; the program can put it down silently;
 // - a track bar or scroll bar runs its handler only when its position changes;
+//   a scroll bar moved by a key changes position once per key;
 // - a toggle button flips on each click, then runs its handler;
 // - an error escaping a handler is shown where Qt called it (RunHandler).
 #pragma once
@@ -52,5 +53,10 @@ void MakeToggleButton(QAbstractButton* Button);
 
 /// Puts a latching button down without running its click handler.
 void PutDown(QAbstractButton* Button);
+
+/// Bar takes the keyboard on a click; then Left and Up move it one step
+/// back, Right and Down one step on, Page Up and Page Down a page back and
+/// on, Home and End to its ends, as on Windows.
+void TakeKeysOnClick(QAbstractSlider* Bar);
 
 }  // namespace ControlSemantics

@@ -46,12 +46,16 @@ class TEnvironment {
   virtual bool AskYesNo(const QString& Message) = 0;
   /// The system beep.
   virtual void Beep() = 0;
-  /// Asks the desktop to open a web address; the outcome is not looked at.
-  virtual void OpenUrl(const QString& Url) = 0;
+  /// Asks the desktop to open a web address. Failed, when given, runs on the
+  /// main thread (at once or later) if the desktop has no program to open it
+  /// or that program could not; without it the outcome is not looked at.
+  virtual void OpenUrl(const QString& Url, const std::function<void()>& Failed) = 0;
 
-  /// The save dialog, modal. FolderEntered runs with each folder the user
-  /// moves to while it is open, also when the dialog is then cancelled.
-  /// Returns the chosen path, or an empty text when cancelled.
+  /// The save dialog, modal. FolderEntered runs with each folder it shows
+  /// after the first, however the user got there (also a path typed into it),
+  /// also when the dialog is then cancelled; not with the folder of a file
+  /// name typed with its path. Returns the chosen path, or an empty text when
+  /// cancelled.
   virtual QString AskSaveFileName(const TSaveDialogRequest& Request,
                                   const std::function<void(const QString&)>& FolderEntered) = 0;
   /// The open dialog, modal, with Filter (filters separated by ";;") in

@@ -122,8 +122,8 @@ class TForm1 : public QMainWindow {
   void DrawSample(int Group, int N, int Value);
   /// Writes Image2 to the snapshot file "1.bmp" of the program folder, whole
   /// or not at all. Throws TFileWriteError (message for the error box) when
-  /// it cannot; callers let it escape so the rest of their command is not
-  /// carried out and the old file stays.
+  /// it cannot, and the old file stays; callers carry out the rest of their
+  /// command before they show it.
   void WriteSnapshotFile();
   /// The trigger mode whose radio button is checked; None before start-up
   /// checks one.
@@ -442,6 +442,9 @@ class TForm1 : public QMainWindow {
   void WaitForAnalyserAgain();
   /// The pull handlers: P1 goes to the analyser, Setting to line 6.
   void ChoosePull(std::uint8_t P1, const char* Setting);
+  /// SaveFolder becomes Folder and is saved, when it changes; a failure is
+  /// shown at once.
+  void RecordSaveFolder(const QString& Folder);
   /// A move button: ViewOffset + Step, then the beep and the message at an end.
   void MoveView(int Step);
 

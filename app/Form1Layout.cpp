@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "app/Artwork.h"
+#include "app/ControlSemantics.h"
 #include "app/Form1.h"
 #include "app/FormBuilding.h"
 #include "display/PictureBox.h"
@@ -240,6 +241,9 @@ void TForm1::BuildScrollRow(QWidget* Client) {
   ScrollBar1->setRange(0, 100);
   ScrollBar1->setSingleStep(1);
   ScrollBar1->setPageStep(1);
+  // A click gives it the keyboard: arrows, Page Up/Down, Home and End then
+  // move the view (a scroll bar takes no focus by default).
+  ControlSemantics::TakeKeysOnClick(ScrollBar1);
   MakeClickable(ScrollBar1,
                 Hint("Barre de translation des traces.", "Bar of translation of traces."));
 }

@@ -52,6 +52,6 @@ void TLabelURL::mouseReleaseEvent(QMouseEvent* Event) {
   Q_EMIT Clicked();
   // A label on no window has no one to open the address for.
   if (parentWidget() != nullptr) {
-    Environment.OpenUrl(Address);
+    Environment.OpenUrl(Address, {});  // the outcome is not looked at
   }
 }

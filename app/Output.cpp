@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
+#include <exception>
+#include <string>
 #include <utility>
 
 #include "app/Environment.h"
@@ -18,16 +20,8 @@ void TForm1::Sauvegarder1Click() {
   Request.InitialFolder = QFile::decodeName(QByteArray::fromStdString(Settings.SaveFolder()));
   Request.ProposedName = ProposedTraceName(State.ClockStamp);
   Request.DefaultSuffix = QStringLiteral("bmp");
-  const QString Chosen = Environment.AskSaveFileName(Request, [this](const QString& Folder) {
-    Settings.SaveFolder() = QFile::encodeName(Folder).toStdString();
-    // Reported here, so that the dialog stays open; the folder is kept for
-    // the rest of the run.
-    try {
-      SaveSettings();
-    } catch (const TSettingsWriteError& Error) {
-      Environment.ShowError(QString::fromUtf8(Error.what()));
-    }
-  });
+  const QString Chosen = Environment.AskSaveFileName(
+      Request, [this](const QString& Folder) { RecordSaveFolder(Folder); });
   if (Chosen.isEmpty()) {
     return;
   }
@@ -37,6 +31,24 @@ void TForm1::Sauvegarder1Click() {
     return;
   }
   WriteBmpFile(std::as_const(*Image2).Picture(), Path);
+  // A name typed with its path puts the file in a folder the dialog never
+  // showed: the next dialog opens there, once the file is written.
+  RecordSaveFolder(QFileInfo(Path).absolutePath());
+}
+
+void TForm1::RecordSaveFolder(const QString& Folder) {
+  const std::string Line = QFile::encodeName(Folder).toStdString();
+  if (Settings.SaveFolder() == Line) {
+    return;
+  }
+  Settings.SaveFolder() = Line;
+  // Reported here, so that the dialog stays open and a file written is not
+  // reported as lost; the folder is kept for the rest of the run.
+  try {
+    SaveSettings();
+  } catch (const std::exception& Error) {
+    Environment.ShowError(QString::fromUtf8(Error.what()));
+  }
 }
 
 void TForm1::Imprimer1Click() {

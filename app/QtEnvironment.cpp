@@ -2,18 +2,17 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QImage>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QUrl>
 
 #include "app/Settings.h"
+#include "app/ShellOpen.h"
 #include "app/SimulatedMachine.h"
 #include "link/SystemHidPlatform.h"
 
@@ -38,7 +37,8 @@ void ShowBox(QMessageBox::Icon Icon, const QString& Title, const QString& Messag
 }  // namespace
 
 TQtEnvironment::TQtEnvironment(THidBackend Backend)
-    : InInstallFolder(IsSameFolder(ProgramFolder(), QString::fromUtf8(LA16_INSTALL_BINDIR))) {
+    : InInstallFolder(IsSameFolder(ProgramFolder(), QString::fromUtf8(LA16_INSTALL_BINDIR))),
+      Openers(std::make_unique<QObject>()) {
   if (Backend == THidBackend::Simulated) {
     Simulation = std::make_unique<TSimulatedMachine>();
   } else {
@@ -91,8 +91,8 @@ void TQtEnvironment::Beep() {
   QApplication::beep();
 }
 
-void TQtEnvironment::OpenUrl(const QString& Url) {
-  QDesktopServices::openUrl(QUrl(Url));
+void TQtEnvironment::OpenUrl(const QString& Url, const std::function<void()>& Failed) {
+  ShellOpen(Url, *Openers, Failed);
 }
 
 QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
@@ -108,21 +108,23 @@ QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
   Dialog.setDirectory(Request.InitialFolder.isEmpty() ? QDir::homePath() : Request.InitialFolder);
   Dialog.selectFile(Request.ProposedName);
   QString Shown = Dialog.directory().absolutePath();
-  QObject::connect(&Dialog, &QFileDialog::directoryEntered, &Dialog,
-                   [&Shown, &FolderEntered](const QString& Folder) {
-                     Shown = QDir(Folder).absolutePath();
-                     FolderEntered(Shown);
-                   });
+  const auto Show = [&Shown, &FolderEntered](const QString& Folder) {
+    const QString Absolute = QDir(Folder).absolutePath();
+    if (Absolute != Shown) {
+      Shown = Absolute;
+      FolderEntered(Shown);
+    }
+  };
+  QObject::connect(&Dialog, &QFileDialog::directoryEntered, &Dialog, Show);
+  // A folder typed into the name box or the look-in box is shown without
+  // the dialog announcing it: its list's model says so.
+  if (auto* Files = Dialog.findChild<QFileSystemModel*>()) {
+    QObject::connect(Files, &QFileSystemModel::rootPathChanged, &Dialog, Show);
+  }
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) {
     return {};
   }
-  const QString Chosen = Dialog.selectedFiles().constFirst();
-  // A path typed into the name box also takes the user to its folder.
-  const QString ChosenFolder = QFileInfo(Chosen).absolutePath();
-  if (ChosenFolder != Shown) {
-    FolderEntered(ChosenFolder);
-  }
-  return Chosen;
+  return Dialog.selectedFiles().constFirst();
 }
 
 QString TQtEnvironment::AskOpenFileName(const QString& Filter, const QString& InitialFolder) {

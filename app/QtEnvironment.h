@@ -3,6 +3,7 @@
 // clipboard and the machine's HID interfaces.
 #pragma once
 
+#include <QObject>
 #include <memory>
 
 #include "app/CommandLine.h"
@@ -27,7 +28,7 @@ class TQtEnvironment : public TEnvironment {
   void ShowInformation(const QString& Message) override;
   bool AskYesNo(const QString& Message) override;
   void Beep() override;
-  void OpenUrl(const QString& Url) override;
+  void OpenUrl(const QString& Url, const std::function<void()>& Failed) override;
   QString AskSaveFileName(const TSaveDialogRequest& Request,
                           const std::function<void(const QString&)>& FolderEntered) override;
   QString AskOpenFileName(const QString& Filter, const QString& InitialFolder) override;
@@ -42,4 +43,6 @@ class TQtEnvironment : public TEnvironment {
   std::unique_ptr<TSimulatedMachine> Simulation;
   std::unique_ptr<THidPlatform> Platform;  // the Linux one, unless simulated
   bool InInstallFolder = false;
+  /// Holds the requests to the desktop still waiting for its answer.
+  std::unique_ptr<QObject> Openers;
 };

@@ -3,11 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "link/SystemFiles.h"
 
@@ -58,27 +55,12 @@ void WriteSettingsFile(const QString& Path, const TSettings& Settings) {
                                          "chariot ou un Ctrl-Z")
                               .arg(Line));
   }
-  QSaveFile File(Path);
-  // Unbuffered, so a disk that fills up fails the write itself: an error met
-  // while the buffer is flushed at commit still lets the temporary file,
-  // truncated, replace the old one.
-  if (!File.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    ThrowWriteError(Path, File.errorString());
-  }
   const std::string Bytes = SerialiseSettings(Settings);
-  errno = 0;
-  if (File.write(Bytes.data(), static_cast<qint64>(Bytes.size())) !=
-      static_cast<qint64>(Bytes.size())) {
-    // The system's reason: Qt's own text for an unbuffered write that
-    // failed is "unknown error".
-    const int Error = errno;
-    const QString Reason =
-        Error != 0 ? QString::fromLocal8Bit(std::strerror(Error)) : File.errorString();
-    File.cancelWriting();
-    ThrowWriteError(Path, Reason);
-  }
-  if (!File.commit()) {
-    ThrowWriteError(Path, File.errorString());
+  // Whole or not at all: a full disk or a crash never leaves a truncated
+  // settings file.
+  std::string Reason;
+  if (!ReplaceFile(QFile::encodeName(Path).toStdString(), Bytes.data(), Bytes.size(), Reason)) {
+    ThrowWriteError(Path, QString::fromStdString(Reason));
   }
 }
 

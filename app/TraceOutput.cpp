@@ -5,6 +5,9 @@
 #include <QPrinter>
 #include <algorithm>
 #include <stdexcept>
+#include <string>
+
+#include "link/SystemFiles.h"
 
 namespace {
 
@@ -70,16 +73,25 @@ QRect PrintTarget(QSize Picture, QSize Printable) {
 }
 
 QImage ReadBitmapFile(const QString& Path) {
-  QFile File(Path);
-  if (!File.open(QIODevice::ReadOnly)) {
-    Fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(Path, File.errorString()));
+  std::string Reason;
+  const auto File = TPlainFileReader::Open(QFile::encodeName(Path).toStdString(), &Reason);
+  if (!File) {
+    Fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+             .arg(Path, QString::fromStdString(Reason)));
   }
-  if (File.size() > LargestBitmapFile) {
+  // Read in pieces up to one byte beyond the limit, which tells a file too
+  // large from one at the limit without reading it all.
+  QByteArray Bytes;
+  char Piece[65536];
+  while (Bytes.size() <= LargestBitmapFile) {
+    const std::size_t Count = File->Read(Piece, sizeof Piece);
+    if (Count == 0) {
+      break;
+    }
+    Bytes.append(Piece, static_cast<qsizetype>(Count));
+  }
+  if (Bytes.size() > LargestBitmapFile) {
     Fail(QStringLiteral("Le fichier \"%1\" est trop grand pour être une trace.").arg(Path));
-  }
-  const QByteArray Bytes = File.readAll();
-  if (File.error() != QFileDevice::NoError) {
-    Fail(QStringLiteral("Impossible de lire le fichier \"%1\". %2").arg(Path, File.errorString()));
   }
   QImage Picture;
   if (!Picture.loadFromData(Bytes, "BMP")) {

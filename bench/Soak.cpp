@@ -50,7 +50,7 @@ class TSoakEnvironment : public TEnvironment {
   void ShowInformation(const QString&) override {}
   bool AskYesNo(const QString&) override { return false; }
   void Beep() override {}
-  void OpenUrl(const QString&) override {}
+  void OpenUrl(const QString&, const std::function<void()>&) override {}
   QString AskSaveFileName(const TSaveDialogRequest&,
                           const std::function<void(const QString&)>&) override {
     return {};

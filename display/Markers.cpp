@@ -2,6 +2,7 @@
 // picture once an acquisition is stopped; every PresentScreen erases them.
 #include <QToolButton>
 #include <cstdint>
+#include <exception>
 #include <optional>
 
 #include "app/Environment.h"
@@ -97,7 +98,7 @@ void TForm1::Image2MouseUp(int /*X*/, int /*Y*/) {
   // The snapshot printing reads holds the readout or markers last shown.
   try {
     WriteSnapshotFile();
-  } catch (const TFileWriteError& Error) {
+  } catch (const std::exception& Error) {
     Environment.ShowError(QString::fromUtf8(Error.what()));
   }
 }

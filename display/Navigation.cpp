@@ -1,6 +1,7 @@
 // Horizontal navigation through the analyser's memory: the scroll bar's
 // position is ViewOffset; the four buttons move it by 5 or 10 tiles.
 #include <QScrollBar>
+#include <exception>
 
 #include "app/Environment.h"
 #include "app/Form1.h"
@@ -18,7 +19,7 @@ void TForm1::ScrollBar1Change() {
   // The picture before the new window arrives: nothing waits for the answer.
   try {
     WriteSnapshotFile();
-  } catch (const TFileWriteError& Error) {
+  } catch (const std::exception& Error) {
     ViewSnapshotFailed = true;
     Environment.ShowError(QString::fromUtf8(Error.what()));
   }

@@ -1,9 +1,7 @@
 #include "display/SnapshotFile.h"
 
 #include <QFile>
-#include <atomic>
 #include <cstdint>
-#include <memory>
 
 #include "link/SystemFiles.h"
 
@@ -22,30 +20,6 @@ void PutUint32(char* At, std::uint32_t Value) {
   for (int I = 0; I < 4; ++I) {
     At[I] = static_cast<char>((Value >> (8 * I)) & 0xFF);
   }
-}
-
-/// Removes the temporary file unless it was kept.
-class TTemporaryName {
- public:
-  explicit TTemporaryName(std::string Name) : FileName(std::move(Name)) {}
-  TTemporaryName(const TTemporaryName&) = delete;
-  TTemporaryName& operator=(const TTemporaryName&) = delete;
-  ~TTemporaryName() {
-    if (!Kept) {
-      RemoveFile(FileName);
-    }
-  }
-  void Keep() { Kept = true; }
-
- private:
-  std::string FileName;
-  bool Kept = false;
-};
-
-QByteArray TemporaryNameFor(const QByteArray& Target) {
-  static std::atomic<unsigned> Counter{0};
-  return Target + ".tmp" + QByteArray::number(static_cast<qulonglong>(ProcessNumber())) + "-" +
-         QByteArray::number(Counter++);
 }
 
 }  // namespace
@@ -98,28 +72,11 @@ QByteArray EncodeBmp24(const QImage& Picture) {
 
 void WriteBmpFile(const QImage& Picture, const QString& Path) {
   const QByteArray Bytes = EncodeBmp24(Picture);
-  const QByteArray Target = QFile::encodeName(Path);
-
-  std::unique_ptr<TNewFile> File;
-  std::string TemporaryName;
   std::string Reason;
-  TNewFile::TOutcome Outcome = TNewFile::TOutcome::Exists;
-  while (!File && Outcome == TNewFile::TOutcome::Exists) {
-    TemporaryName = TemporaryNameFor(Target).toStdString();
-    File = TNewFile::Create(TemporaryName, Outcome, Reason);
-  }
-  if (!File) {
+  if (!ReplaceFile(QFile::encodeName(Path).toStdString(), Bytes.constData(),
+                   static_cast<std::size_t>(Bytes.size()), Reason)) {
     throw TFileWriteError(Path, Reason);
   }
-  TTemporaryName Temporary(TemporaryName);
-  // The old file is replaced only by one whose bytes are on the disk.
-  if (!File->Write(Bytes.constData(), static_cast<std::size_t>(Bytes.size()), Reason) ||
-      !File->Sync(Reason) || !File->Close(Reason) ||
-      !RenameOver(TemporaryName, Target.toStdString(), Reason)) {
-    File.reset();  // closed before it is removed: Windows removes no open file
-    throw TFileWriteError(Path, Reason);
-  }
-  Temporary.Keep();
 }
 
 QString SnapshotFilePath(const QString& ProgramFolder) {

@@ -17,8 +17,10 @@ unsigned long ProcessNumber();
 /// in its place is not opened, and nothing waits for one. Closed when gone.
 class TPlainFileReader {
  public:
-  /// Null when Path cannot be opened or is no plain file.
-  static std::unique_ptr<TPlainFileReader> Open(const std::string& Path);
+  /// Null when Path cannot be opened or is no plain file, with the reason
+  /// (FileErrors.h) in *Reason when given.
+  static std::unique_ptr<TPlainFileReader> Open(const std::string& Path,
+                                                std::string* Reason = nullptr);
   virtual ~TPlainFileReader() = default;
   /// Up to Size bytes; 0 at the end of the file or on a failure.
   virtual std::size_t Read(char* Buffer, std::size_t Size) = 0;
@@ -30,7 +32,7 @@ class TNewFile {
   enum class TOutcome { Created, Exists, Failed };
   /// Creates Path empty, only if nothing has that name yet (mode 0666 less
   /// the umask where the system has modes). Null, with Exists or Failed and
-  /// the system's reason, when it cannot.
+  /// the reason (FileErrors.h), when it cannot.
   static std::unique_ptr<TNewFile> Create(const std::string& Path, TOutcome& Outcome,
                                           std::string& Reason);
   virtual ~TNewFile() = default;
@@ -48,3 +50,9 @@ bool RenameOver(const std::string& From, const std::string& To, std::string& Rea
 
 /// Removes the file Path, if it can (what is left of an unfinished file).
 void RemoveFile(const std::string& Path);
+
+/// Replaces the file Path by one holding the Size Bytes, completely or not at
+/// all: they go to a new file in the same folder, are put on the disk, and
+/// that file then takes the name Path. False with the reason (FileErrors.h)
+/// when it cannot; the file at Path is then untouched.
+bool ReplaceFile(const std::string& Path, const char* Bytes, std::size_t Size, std::string& Reason);

@@ -1,17 +1,18 @@
 #include "link/SystemFiles.h"
 
+#include "link/FileErrors.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <system_error>
 
 namespace {
 
 std::string Reason(int Error) {
-  return std::generic_category().message(Error);
+  return FileErrorReason(Error);
 }
 
 class TPosixReader : public TPlainFileReader {
@@ -86,14 +87,21 @@ unsigned long ProcessNumber() {
   return static_cast<unsigned long>(::getpid());
 }
 
-std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path) {
+std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path,
+                                                         std::string* Why) {
   // Opened without waiting, so a FIFO with no writer does not hold us up.
   const int Fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (Fd < 0) {
+    if (Why != nullptr) {
+      *Why = Reason(errno);
+    }
     return nullptr;
   }
   struct stat Info {};
   if (::fstat(Fd, &Info) != 0 || !S_ISREG(Info.st_mode)) {
+    if (Why != nullptr) {
+      *Why = S_ISDIR(Info.st_mode) ? Reason(EISDIR) : std::string(NotAPlainFileReason);
+    }
     ::close(Fd);
     return nullptr;
   }

@@ -4,10 +4,35 @@
 
 #include <windows.h>
 
+#include <cerrno>
+
+#include "link/FileErrors.h"
+
 namespace {
 
+// The common failures in the words FileErrors.h gives them, the system's
+// own text for the others.
+std::string Reason(DWORD Error) {
+  switch (Error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return FileErrorReason(ENOENT);
+    case ERROR_ACCESS_DENIED:
+      return FileErrorReason(EACCES);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return FileErrorReason(ENOSPC);
+    case ERROR_WRITE_PROTECT:
+      return FileErrorReason(EROFS);
+    case ERROR_FILE_TOO_LARGE:
+      return FileErrorReason(EFBIG);
+    default:
+      return WindowsError(Error).Message;
+  }
+}
+
 std::string LastReason() {
-  return WindowsError(::GetLastError()).Message;
+  return Reason(::GetLastError());
 }
 
 class TWindowsReader : public TPlainFileReader {
@@ -43,7 +68,7 @@ class TWindowsNewFile : public TNewFile {
         return false;
       }
       if (Written == 0) {
-        Why = WindowsError(ERROR_DISK_FULL).Message;
+        Why = Reason(ERROR_DISK_FULL);
         return false;
       }
       Bytes += Written;
@@ -78,14 +103,26 @@ unsigned long ProcessNumber() {
   return ::GetCurrentProcessId();
 }
 
-std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path) {
+std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path,
+                                                         std::string* Why) {
   const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) {
+    if (Why != nullptr) {
+      const DWORD Error = ::GetLastError();
+      // A folder cannot be opened as a file: the system refuses the access.
+      const DWORD Attributes = ::GetFileAttributesA(Path.c_str());
+      *Why = Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                 ? FileErrorReason(EISDIR)
+                 : Reason(Error);
+    }
     return nullptr;
   }
   // A disk file, not a pipe, a console or a device.
   if (::GetFileType(File) != FILE_TYPE_DISK) {
+    if (Why != nullptr) {
+      *Why = NotAPlainFileReason;
+    }
     ::CloseHandle(File);
     return nullptr;
   }
@@ -100,7 +137,7 @@ std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path, TOutcome& Ou
     const DWORD Error = ::GetLastError();
     Outcome = Error == ERROR_FILE_EXISTS || Error == ERROR_ALREADY_EXISTS ? TOutcome::Exists
                                                                           : TOutcome::Failed;
-    Why = WindowsError(Error).Message;
+    Why = Reason(Error);
     return nullptr;
   }
   Outcome = TOutcome::Created;

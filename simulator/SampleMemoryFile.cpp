@@ -5,9 +5,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include "link/FileErrors.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ std::string LineFault(std::size_t Line, const std::string& What) {
 }
 
 std::string SystemReason() {
-  return std::strerror(errno);
+  return FileErrorReason(errno);
 }
 
 }  // namespace

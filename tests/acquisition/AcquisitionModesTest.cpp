@@ -274,13 +274,19 @@ TEST(Halt, SnapshotThatCannotBeWrittenIsReportedAndTheAnalyserStillHalts) {
   ASSERT_TRUE(QDir(Window.Rig.Harness.ProgramDir.path()).mkdir(QStringLiteral("1.bmp")));
   Click(Form.SpeedButton24);
   ASSERT_TRUE(Window.WaitFor([&] { return Window.Firmware().Looping; }));
+  // The box waits for the user: the whole halt is done before it opens.
+  std::string AtBox;
+  Window.Rig.Harness.Environment.BoxShown = [&](const TFakeEnvironment::TBox&) {
+    AtBox = Controls(Form) + " stopped " + std::to_string(Form.State.AcquisitionStopped) +
+            " status " + Form.StatusBar1->PanelText(1).toStdString() + " sent " +
+            std::to_string(Window.Codes().size());
+  };
   Click(Form.SpeedButton23);
   const auto Errors = Window.Rig.Harness.Environment.Messages(TBoxKind::Error);
   ASSERT_EQ(Errors.size(), 1U);
   EXPECT_TRUE(Errors[0].contains(QStringLiteral("1.bmp"))) << Errors[0].toStdString();
+  EXPECT_EQ(AtBox, HaltedAfterLoop + " stopped 1 status " + Paused.toStdString() + " sent 2");
   EXPECT_EQ(Controls(Form), HaltedAfterLoop);
-  EXPECT_EQ(Form.State.AcquisitionStopped, 1);
-  EXPECT_EQ(Form.StatusBar1->PanelText(1), Paused);
   EXPECT_EQ(Window.Codes(), (std::vector<int>{2, 3}));
   ASSERT_TRUE(Window.WaitAnalyserIdle());
   EXPECT_FALSE(Window.Firmware().Looping);

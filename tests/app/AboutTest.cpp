@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -15,6 +16,7 @@
 #include "app/Form2.h"
 #include "app/HelpAddresses.h"
 #include "app/LabelURL.h"
+#include "app/QtEnvironment.h"
 #include "tests/support/FormHarness.h"
 
 namespace {
@@ -207,6 +209,40 @@ TEST(UserGuide, MenuItemAndToolButtonOpenTheGuideBesideTheProgram) {
       QUrl::fromLocalFile(Harness.ProgramDir.path() + QStringLiteral("/docs/guide/index.html"))
           .toString();
   EXPECT_EQ(Harness.Environment.OpenedUrls, (std::vector<QString>{Expected, Expected}));
+  EXPECT_TRUE(Harness.Environment.Boxes.empty());
+  // A desktop that cannot open it: the user is told where the guide lies.
+  Harness.Environment.UrlsOpen = false;
+  Form.Aide2->trigger();
+  QTest::mouseClick(Form.ToolButton7, Qt::LeftButton);
+  const QString Told = QStringLiteral(
+                           "Le guide d'utilisation n'a pas pu être ouvert. Vous le trouverez "
+                           "ici :\n%1/docs/guide/index.html")
+                           .arg(Harness.ProgramDir.path());
+  EXPECT_EQ(Harness.Environment.Messages(TFakeEnvironment::TBoxKind::Information),
+            (std::vector<QString>{Told, Told}));
+}
+
+// The desktop's answer, with xdg-open missing, then failing.
+TEST(UserGuide, TheDesktopSaysWhenItCannotOpenAnAddress) {
+  QTemporaryDir Bin;
+  const QByteArray Path = qgetenv("PATH");
+  qputenv("PATH", QFile::encodeName(Bin.path()));
+  TQtEnvironment Environment;
+  int Failures = 0;
+  Environment.OpenUrl(QStringLiteral("file:///guide.html"), [&] { ++Failures; });
+  EXPECT_EQ(Failures, 1);
+  // Found, it runs with the address and answers that it could not.
+  QFile Opener(Bin.filePath(QStringLiteral("xdg-open")));
+  ASSERT_TRUE(Opener.open(QIODevice::WriteOnly));
+  Opener.write("#!/bin/sh\necho \"$1\" > \"$0.asked\"\nexit 3\n");
+  Opener.close();
+  Opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  Environment.OpenUrl(QStringLiteral("file:///guide.html"), [&] { ++Failures; });
+  qputenv("PATH", Path);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Failures == 2; }, 10000));
+  QFile Asked(Opener.fileName() + QStringLiteral(".asked"));
+  ASSERT_TRUE(Asked.open(QIODevice::ReadOnly));
+  EXPECT_EQ(Asked.readAll(), "file:///guide.html\n");
 }
 
 TEST(UserGuide, AnInstalledProgramOpensTheGuideOfTheDocumentationFolder) {

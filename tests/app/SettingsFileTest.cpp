@@ -81,6 +81,8 @@ TEST_F(SettingsFile, UnwritableFolderThrowsAnInputOutputErrorNamingTheFile) {
     const QString Message = QString::fromUtf8(Error.what());
     EXPECT_TRUE(Message.startsWith(QStringLiteral("Erreur d'entrée/sortie"))) << Error.what();
     EXPECT_TRUE(Message.contains(Path)) << Error.what();
+    EXPECT_TRUE(Message.endsWith(QStringLiteral("(Aucun fichier ou dossier de ce nom).")))
+        << Error.what();
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
+#include <QTest>
 #include <QToolButton>
 #include <chrono>
 #include <functional>
@@ -91,6 +92,29 @@ TEST_F(Navigation, TheBarHoldsTheWholeMemoryAndNoMore) {
   Form->ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   Form->ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(Form->ScrollBar1->value(), 2);
+}
+
+TEST_F(Navigation, AClickGivesTheBarTheKeysEachMoveSendsOneCommand) {
+  Form->show();
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
+  Form->ScrollBar1->setValue(100);
+  const std::size_t Before = Analyser->WrittenReports().size();
+  // On the left arrow: one sample back, and the keyboard.
+  QTest::mouseClick(Form->ScrollBar1, Qt::LeftButton, Qt::NoModifier, QPoint(4, 8));
+  ASSERT_TRUE(Form->ScrollBar1->hasFocus());
+  // Typed on the window: they reach whatever has the focus. Right, Down and
+  // Page Down move on, the others back, as on Windows.
+  for (const Qt::Key Key : {Qt::Key_Right, Qt::Key_Left, Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown,
+                            Qt::Key_PageUp, Qt::Key_End, Qt::Key_Home}) {
+    QTest::keyClick(Form->windowHandle(), Key);
+  }
+  std::vector<TReportHead> Expected;
+  for (const int Offset : {99, 100, 99, 100, 99, 100, 99, 1597, 0}) {
+    Expected.push_back({0, cmdViewPosition, static_cast<std::uint8_t>(Offset / 256),
+                        static_cast<std::uint8_t>(Offset % 256)});
+  }
+  EXPECT_EQ(SentSince(Before), Expected);
 }
 
 TEST(NavigationAlone, WithoutAnalyserTheOffsetAndTheSnapshotStillChange) {

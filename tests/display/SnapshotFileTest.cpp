@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
+#include <utility>
 
 #include "PictureTestHelpers.h"
 #include "display/TraceRenderer.h"
@@ -161,22 +162,28 @@ TEST(SnapshotFile, UnwritableFolderReportsTheReasonAndKeepsTheOldFile) {
     }
   }
   QFile::setPermissions(Folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  EXPECT_EQ(Reason, "Permission denied");
+  // In French whatever the system's language.
+  EXPECT_EQ(Reason, "Permission refusée");
   EXPECT_NE(Message.find(Path.toStdString()), std::string::npos) << Message;
-  EXPECT_NE(Message.find("Permission denied"), std::string::npos) << Message;
+  EXPECT_NE(Message.find("Permission refusée"), std::string::npos) << Message;
   EXPECT_EQ(ReadAll(Path), Old);
   EXPECT_TRUE(OtherFiles(Folder.path(), QStringLiteral("1.bmp")).isEmpty());
 }
 
-TEST(SnapshotFile, MissingFolderReportsTheReason) {
+TEST(SnapshotFile, MissingFolderOrAFolderInItsPlaceReportsTheReasonInFrench) {
   QTemporaryDir Folder;
-  const QString ProgramFolder = Folder.filePath(QStringLiteral("gone")) + QLatin1Char('/');
-  try {
-    WriteSnapshotFile(SamplePicture(), ProgramFolder);
-    FAIL() << "no error";
-  } catch (const TFileWriteError& Error) {
-    EXPECT_EQ(Error.Reason(), "No such file or directory");
-    EXPECT_EQ(Error.Path(), ProgramFolder + QStringLiteral("1.bmp"));
+  const QString Gone = Folder.filePath(QStringLiteral("gone")) + QLatin1Char('/');
+  ASSERT_TRUE(QDir(Folder.path()).mkdir(QStringLiteral("1.bmp")));
+  const QString Here = Folder.path() + QLatin1Char('/');
+  for (const auto& [ProgramFolder, Reason] : {std::pair{Gone, "Aucun fichier ou dossier de ce nom"},
+                                              std::pair{Here, "C'est un dossier"}}) {
+    try {
+      WriteSnapshotFile(SamplePicture(), ProgramFolder);
+      ADD_FAILURE() << "no error";
+    } catch (const TFileWriteError& Error) {
+      EXPECT_EQ(Error.Reason(), Reason);
+      EXPECT_EQ(Error.Path(), ProgramFolder + QStringLiteral("1.bmp"));
+    }
   }
 }
 
@@ -216,7 +223,7 @@ TEST(SnapshotFile, WriteCutShortLeavesTheOldFileWhole) {
       Reason = Error.Reason();
     }
   }
-  EXPECT_EQ(Reason, "File too large");
+  EXPECT_EQ(Reason, "Fichier trop volumineux");
   EXPECT_EQ(ReadAll(Path), Old);
   EXPECT_TRUE(OtherFiles(Folder.path(), QStringLiteral("1.bmp")).isEmpty());
 }

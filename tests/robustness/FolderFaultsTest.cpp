@@ -102,10 +102,10 @@ const auto SettingCases = testing::Values(
     TSettingCase{"PullDown", [](TForm1& F, TFakeEnvironment&) { F.RadioButton6->click(); },
                  PullSettingLine, [](const TFakeEnvironment&) { return std::string("0"); }, cmdPull,
                  0},
-    // The speed command is the rest of a command stopped by its failed save.
+    // The speed goes to the analyser before the save that fails.
     TSettingCase{"PcSpeed", [](TForm1& F, TFakeEnvironment&) { F.TrackBar1->setValue(500); },
-                 PcSpeedSettingLine, [](const TFakeEnvironment&) { return std::string("500"); }, 0,
-                 0},
+                 PcSpeedSettingLine, [](const TFakeEnvironment&) { return std::string("500"); },
+                 cmdPcSpeed, 1},
     TSettingCase{
         "Indicators", [](TForm1& F, TFakeEnvironment&) { F.Indicateurs116ouD0D151->trigger(); },
         IndicatorSettingLine, [](const TFakeEnvironment&) { return std::string("1"); }, 0, 0},

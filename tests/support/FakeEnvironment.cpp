@@ -25,6 +25,13 @@ bool TFakeEnvironment::AskYesNo(const QString& Message) {
   return YesNoAnswer;
 }
 
+void TFakeEnvironment::OpenUrl(const QString& Url, const std::function<void()>& Failed) {
+  OpenedUrls.push_back(Url);
+  if (!UrlsOpen && Failed) {
+    Failed();
+  }
+}
+
 std::vector<QString> TFakeEnvironment::Messages(TBoxKind Kind) const {
   std::vector<QString> Found;
   for (const TBox& Box : Boxes) {

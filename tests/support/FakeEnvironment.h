@@ -29,7 +29,7 @@ class TFakeEnvironment : public TEnvironment {
   void ShowInformation(const QString& Message) override;
   bool AskYesNo(const QString& Message) override;
   void Beep() override { ++Beeps; }
-  void OpenUrl(const QString& Url) override { OpenedUrls.push_back(Url); }
+  void OpenUrl(const QString& Url, const std::function<void()>& Failed) override;
   QString AskSaveFileName(const TSaveDialogRequest& Request,
                           const std::function<void(const QString&)>& FolderEntered) override;
   QString AskOpenFileName(const QString& Filter, const QString& InitialFolder) override {
@@ -56,6 +56,8 @@ class TFakeEnvironment : public TEnvironment {
   std::function<void(const TBox&)> BoxShown;
   int Beeps = 0;
   std::vector<QString> OpenedUrls;
+  /// Whether the desktop has a program that opens the addresses.
+  bool UrlsOpen = true;
 
   /// The save dialog: the user moves through SaveDialogVisits, then accepts
   /// or cancels. An accepted name is SaveDialogTypedName, or the proposed one
