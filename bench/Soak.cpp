@@ -118,7 +118,7 @@ long HeapInUseKiB() {
   return static_cast<long>((Info.uordblks + Info.hblkhd) / 1024);
 }
 
-struct TSample {
+struct TSoakSample {
   long Reports;
   double Seconds;
   long Kib;
@@ -159,7 +159,7 @@ int main(int Argc, char** Argv) {
     ++Handled;
   });
 
-  std::vector<TSample> Samples;
+  std::vector<TSoakSample> Samples;
   const long Every = Options.Reports / Options.Samples;
   long NextSample = Every;
   const auto Start = std::chrono::steady_clock::now();
@@ -183,7 +183,7 @@ int main(int Argc, char** Argv) {
     return 1;
   }
   std::printf("%10s %9s %10s %9s\n", "reports", "seconds", "VmRSS KiB", "heap KiB");
-  for (const TSample& Sample : Samples) {
+  for (const TSoakSample& Sample : Samples) {
     std::printf("%10ld %9.2f %10ld %9ld\n", Sample.Reports, Sample.Seconds, Sample.Kib,
                 Sample.HeapKib);
   }
@@ -193,7 +193,7 @@ int main(int Argc, char** Argv) {
   // samples swing by its size; a leak raises the floor. Compare the lowest
   // value just after the warm-up with the lowest of the last tenth.
   const std::size_t Tenth = std::max<std::size_t>(1, Samples.size() / 10);
-  const auto Floor = [&](std::size_t From, long TSample::*Field) {
+  const auto Floor = [&](std::size_t From, long TSoakSample::*Field) {
     long Lowest = Samples[From].*Field;
     for (std::size_t I = From; I < std::min(Samples.size(), From + Tenth); ++I) {
       Lowest = std::min(Lowest, Samples[I].*Field);
@@ -202,12 +202,13 @@ int main(int Argc, char** Argv) {
   };
   const std::size_t LastTenth = Samples.size() - Tenth;
   long Peak = 0;
-  for (const TSample& Sample : Samples) {
+  for (const TSoakSample& Sample : Samples) {
     Peak = std::max(Peak, Sample.Kib);
   }
-  const TSample& Warm = Samples[WarmIndex];
-  const long Growth = Floor(LastTenth, &TSample::Kib) - Floor(WarmIndex, &TSample::Kib);
-  const long HeapGrowth = Floor(LastTenth, &TSample::HeapKib) - Floor(WarmIndex, &TSample::HeapKib);
+  const TSoakSample& Warm = Samples[WarmIndex];
+  const long Growth = Floor(LastTenth, &TSoakSample::Kib) - Floor(WarmIndex, &TSoakSample::Kib);
+  const long HeapGrowth =
+      Floor(LastTenth, &TSoakSample::HeapKib) - Floor(WarmIndex, &TSoakSample::HeapKib);
   const std::int32_t Restitutions = Form.State.RestitutionCount;
   std::printf("reports handled %ld, restitutions %d, reports lost to the full queue %zu\n", Handled,
               Restitutions, Analyser.HidInterface().DroppedReports());
