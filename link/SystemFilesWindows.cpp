@@ -74,13 +74,23 @@ class TWindowsNewFile : public TNewFile {
 
 }  // namespace
 
+std::filesystem::path SystemPath(const std::string& Path) {
+  return std::filesystem::path(std::u8string(Path.begin(), Path.end()));
+}
+
+std::string PathText(const std::filesystem::path& Path) {
+  const std::u8string Text = Path.u8string();
+  return {Text.begin(), Text.end()};
+}
+
 unsigned long ProcessNumber() {
   return ::GetCurrentProcessId();
 }
 
 std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path) {
-  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE File =
+      ::CreateFileW(SystemPath(Path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) {
     return nullptr;
   }
@@ -94,8 +104,8 @@ std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path
 
 std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path, TOutcome& Outcome,
                                            std::string& Why) {
-  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE File = ::CreateFileW(SystemPath(Path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) {
     const DWORD Error = ::GetLastError();
     Outcome = Error == ERROR_FILE_EXISTS || Error == ERROR_ALREADY_EXISTS ? TOutcome::Exists
@@ -108,7 +118,7 @@ std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path, TOutcome& Ou
 }
 
 bool RenameOver(const std::string& From, const std::string& To, std::string& Why) {
-  if (!::MoveFileExA(From.c_str(), To.c_str(),
+  if (!::MoveFileExW(SystemPath(From).c_str(), SystemPath(To).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     Why = LastReason();
     return false;
@@ -117,5 +127,5 @@ bool RenameOver(const std::string& From, const std::string& To, std::string& Why
 }
 
 void RemoveFile(const std::string& Path) {
-  ::DeleteFileA(Path.c_str());
+  ::DeleteFileW(SystemPath(Path).c_str());
 }
