@@ -1,6 +1,6 @@
 // Output of the trace picture to a file, the printer and the clipboard. All
 // three take the picture as drawn; nothing is drawn again for them.
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <utility>
@@ -11,15 +11,16 @@
 #include "app/TraceOutput.h"
 #include "display/PictureBox.h"
 #include "display/SnapshotFile.h"
+#include "display/SystemFileName.h"
 
 void TForm1::Sauvegarder1Click() {
   TSaveDialogRequest Request;
   Request.Filter = QStringLiteral("BMP (*.bmp)");
-  Request.InitialFolder = QFile::decodeName(QByteArray::fromStdString(Settings.SaveFolder()));
+  Request.InitialFolder = FromSystemFileName(Settings.SaveFolder());
   Request.ProposedName = ProposedTraceName(State.ClockStamp);
   Request.DefaultSuffix = QStringLiteral("bmp");
   const QString Chosen = Environment.AskSaveFileName(Request, [this](const QString& Folder) {
-    Settings.SaveFolder() = QFile::encodeName(Folder).toStdString();
+    Settings.SaveFolder() = SystemFileName(QDir::toNativeSeparators(Folder));
     // Reported here, so that the dialog stays open; the folder is kept for
     // the rest of the run.
     try {

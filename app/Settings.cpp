@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "display/SystemFileName.h"
 #include "link/SystemFiles.h"
 
 namespace {
@@ -30,7 +31,7 @@ QString WithSeparator(QString Folder) {
 TSettings ReadSettingsFile(const QString& Path) {
   // Read only when it is a plain file: a pipe or a device in its place
   // would hold start-up up, or never end.
-  const auto File = TPlainFileReader::Open(QFile::encodeName(Path).toStdString());
+  const auto File = TPlainFileReader::Open(SystemFileName(Path));
   if (!File) {
     return TSettings{};
   }

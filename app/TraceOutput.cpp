@@ -1,6 +1,8 @@
 #include "app/TraceOutput.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -30,7 +32,7 @@ QString ProposedTraceName(const TClockStamp& Stamp) {
 }
 
 QString WithBmpExtension(const QString& Path) {
-  const QString FileName = Path.mid(Path.lastIndexOf(QLatin1Char('/')) + 1);
+  const QString FileName = QFileInfo(Path).fileName();
   if (FileName.isEmpty() || FileName.contains(QLatin1Char('.'))) {
     return Path;
   }
@@ -72,18 +74,22 @@ QRect PrintTarget(QSize Picture, QSize Printable) {
 QImage ReadBitmapFile(const QString& Path) {
   QFile File(Path);
   if (!File.open(QIODevice::ReadOnly)) {
-    Fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(Path, File.errorString()));
+    Fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+             .arg(QDir::toNativeSeparators(Path), File.errorString()));
   }
   if (File.size() > LargestBitmapFile) {
-    Fail(QStringLiteral("Le fichier \"%1\" est trop grand pour être une trace.").arg(Path));
+    Fail(QStringLiteral("Le fichier \"%1\" est trop grand pour être une trace.")
+             .arg(QDir::toNativeSeparators(Path)));
   }
   const QByteArray Bytes = File.readAll();
   if (File.error() != QFileDevice::NoError) {
-    Fail(QStringLiteral("Impossible de lire le fichier \"%1\". %2").arg(Path, File.errorString()));
+    Fail(QStringLiteral("Impossible de lire le fichier \"%1\". %2")
+             .arg(QDir::toNativeSeparators(Path), File.errorString()));
   }
   QImage Picture;
   if (!Picture.loadFromData(Bytes, "BMP")) {
-    Fail(QStringLiteral("Le fichier \"%1\" n'est pas une image bitmap valide.").arg(Path));
+    Fail(QStringLiteral("Le fichier \"%1\" n'est pas une image bitmap valide.")
+             .arg(QDir::toNativeSeparators(Path)));
   }
   return Picture;
 }

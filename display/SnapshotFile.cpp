@@ -1,10 +1,11 @@
 #include "display/SnapshotFile.h"
 
-#include <QFile>
+#include <QDir>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
+#include "display/SystemFileName.h"
 #include "link/SystemFiles.h"
 
 namespace {
@@ -51,8 +52,8 @@ QByteArray TemporaryNameFor(const QByteArray& Target) {
 }  // namespace
 
 TFileWriteError::TFileWriteError(const QString& Path, const std::string& Reason)
-    : std::runtime_error("Impossible de créer le fichier \"" + Path.toStdString() + "\". " +
-                         Reason),
+    : std::runtime_error("Impossible de créer le fichier \"" +
+                         QDir::toNativeSeparators(Path).toStdString() + "\". " + Reason),
       FilePath(Path),
       SystemReason(Reason) {}
 
@@ -98,7 +99,7 @@ QByteArray EncodeBmp24(const QImage& Picture) {
 
 void WriteBmpFile(const QImage& Picture, const QString& Path) {
   const QByteArray Bytes = EncodeBmp24(Picture);
-  const QByteArray Target = QFile::encodeName(Path);
+  const QByteArray Target = QByteArray::fromStdString(SystemFileName(Path));
 
   std::unique_ptr<TNewFile> File;
   std::string TemporaryName;
