@@ -1,8 +1,8 @@
 // Pixel inspection helpers shared by the display suites.
 #pragma once
 
-#include <sys/fsuid.h>
 #ifndef _WIN32
+#include <sys/fsuid.h>
 #include <unistd.h>
 #endif
 
