@@ -75,7 +75,16 @@ class TWindowsNewFile : public TNewFile {
 }  // namespace
 
 std::filesystem::path SystemPath(const std::string& Path) {
-  return std::filesystem::path(std::u8string(Path.begin(), Path.end()));
+  // Bytes that are no UTF-8 become U+FFFD, a name no file has, rather than an
+  // exception: a bad argument is reported, never thrown at the user.
+  const int Size =
+      ::MultiByteToWideChar(CP_UTF8, 0, Path.data(), static_cast<int>(Path.size()), nullptr, 0);
+  std::wstring Wide(Size > 0 ? Size : 0, L'\0');
+  if (Size > 0) {
+    ::MultiByteToWideChar(CP_UTF8, 0, Path.data(), static_cast<int>(Path.size()), Wide.data(),
+                          Size);
+  }
+  return std::filesystem::path(Wide);
 }
 
 std::string PathText(const std::filesystem::path& Path) {
