@@ -22,6 +22,7 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "app/TraceOutput.h"
+#include "display/SystemFileName.h"
 #include "display/ViewNavigation.h"
 
 namespace {
@@ -68,17 +69,11 @@ void TForm1::Exporterlesdonnes1Click() {
   }
   TSaveDialogRequest Request;
   Request.Filter = QStringLiteral("Session sigrok (*.sr);;VCD (*.vcd);;CSV (*.csv)");
-  Request.InitialFolder = QFile::decodeName(QByteArray::fromStdString(Settings.SaveFolder()));
+  Request.InitialFolder = FromSystemFileName(Settings.SaveFolder());
   Request.ProposedName = QStringLiteral("Capture_") + ProposedTraceName(State.ClockStamp).mid(6);
   Request.DefaultSuffix = QStringLiteral("sr");
-  const QString Chosen = Environment.AskSaveFileName(Request, [this](const QString& Folder) {
-    Settings.SaveFolder() = QFile::encodeName(Folder).toStdString();
-    try {
-      SaveSettings();
-    } catch (const TSettingsWriteError& Error) {
-      Environment.ShowError(QString::fromUtf8(Error.what()));
-    }
-  });
+  const QString Chosen = Environment.AskSaveFileName(
+      Request, [this](const QString& Folder) { RecordSaveFolder(Folder); });
   if (Chosen.isEmpty()) {
     return;
   }
@@ -87,7 +82,9 @@ void TForm1::Exporterlesdonnes1Click() {
                                      "Le nom du fichier existe déjà. Voulez-vous l'écraser ?"))) {
     return;
   }
-  ExportTo(Path);
+  if (ExportTo(Path)) {
+    RecordSaveFolder(QFileInfo(Path).absolutePath());  // as a saved trace's
+  }
 }
 
 bool TForm1::ExportTo(const QString& Path) {

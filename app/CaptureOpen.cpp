@@ -14,6 +14,7 @@
 #include "app/Form1.h"
 #include "app/StatusBar.h"
 #include "display/SnapshotFile.h"
+#include "display/SystemFileName.h"
 #include "display/ViewNavigation.h"
 
 namespace {
@@ -27,9 +28,9 @@ TTriggerMode RecordedMode(const TOpenedCapture& Capture) {
 }  // namespace
 
 void TForm1::Ouvrirunecapture1Click() {
-  const QString Path = Environment.AskOpenFileName(
-      QStringLiteral("Session sigrok (*.sr);;Tous les fichiers (*)"),
-      QFile::decodeName(QByteArray::fromStdString(Settings.SaveFolder())));
+  const QString Path =
+      Environment.AskOpenFileName(QStringLiteral("Session sigrok (*.sr);;Tous les fichiers (*)"),
+                                  FromSystemFileName(Settings.SaveFolder()));
   if (!Path.isEmpty()) {
     OpenCapture(Path);
   }

@@ -4,7 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -25,6 +25,7 @@
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
+#include "display/SystemFileName.h"
 #include "display/ViewNavigation.h"
 #include "link/JvHidControllerClass.h"
 #include "link/QtMainThreadLoop.h"
@@ -138,17 +139,18 @@ void TForm1::FormCreate() {
         Installed ? QStringLiteral(
                         "Erreur d'entrée/sortie : « %1 » ne peut être écrit ; "
                         "les réglages ne seront pas enregistrés.")
-                        .arg(Folder.Path)
+                        .arg(QDir::toNativeSeparators(Folder.Path))
                   : QStringLiteral(
                         "Erreur d'entrée/sortie : ni « %1 » ni « %2 » ne peuvent être "
                         "écrits ; les réglages ne seront pas enregistrés.")
-                        .arg(Folder.Path, Environment.UserDataFolder());
+                        .arg(QDir::toNativeSeparators(Folder.Path),
+                             QDir::toNativeSeparators(Environment.UserDataFolder()));
     ReportStartUpFailure(std::runtime_error(Message.toStdString()));
   }
 
-  LoadSettings();                                                                 // 1
-  Settings.ProgramFolder() = QFile::encodeName(ProgramFolderPath).toStdString();  // 2
-  try {                                                                           // 3
+  LoadSettings();                                                                          // 1
+  Settings.ProgramFolder() = SystemFileName(QDir::toNativeSeparators(ProgramFolderPath));  // 2
+  try {                                                                                    // 3
     SaveSettings();
   } catch (const TSettingsWriteError& Error) {
     ReportStartUpFailure(Error);

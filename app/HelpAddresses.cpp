@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include "app/Environment.h"
+#include "app/SystemFolders.h"
 
 #ifndef LA16_HOME_PAGE
 #define LA16_HOME_PAGE ""
@@ -19,17 +20,10 @@ QString UserGuideUrl(const QString& ProgramFolder) {
   return FileUrl(QDir(ProgramFolder).absoluteFilePath(QStringLiteral("docs/guide/index.html")));
 }
 
-QString InstalledGuideFolder() {
-  QString Folder = QString::fromUtf8(LA16_INSTALLED_GUIDE);
-  if (!Folder.endsWith(QLatin1Char('/'))) {
-    Folder += QLatin1Char('/');
-  }
-  return Folder;
-}
-
 QString UserGuideUrl(const TEnvironment& Environment) {
   if (Environment.Installed()) {
-    return FileUrl(InstalledGuideFolder() + QStringLiteral("index.html"));
+    return FileUrl(SystemInstalledGuideFolder(Environment.ProgramFolder()) +
+                   QStringLiteral("index.html"));
   }
   return UserGuideUrl(Environment.ProgramFolder());
 }

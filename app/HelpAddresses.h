@@ -9,13 +9,8 @@ class TEnvironment;
 /// docs/guide/index.html beside the program, as a file address.
 QString UserGuideUrl(const QString& ProgramFolder);
 
-/// The folder an installed program's guide lies in, chosen when the program
-/// is built: the guide folder of its documentation folder, e.g.
-/// /usr/share/doc/la16/guide/ (ending with '/').
-QString InstalledGuideFolder();
-
 /// The user guide's page for the program as it runs: beside the program, or
-/// in InstalledGuideFolder() when it is installed.
+/// in the system's folder for it when it is installed (SystemFolders.h).
 QString UserGuideUrl(const TEnvironment& Environment);
 
 /// The project's home page, chosen when the program is built (LA16_HOME_PAGE);

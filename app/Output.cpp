@@ -1,6 +1,6 @@
 // Output of the trace picture to a file, the printer and the clipboard. All
 // three take the picture as drawn; nothing is drawn again for them.
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <exception>
@@ -13,11 +13,12 @@
 #include "app/TraceOutput.h"
 #include "display/PictureBox.h"
 #include "display/SnapshotFile.h"
+#include "display/SystemFileName.h"
 
 void TForm1::Sauvegarder1Click() {
   TSaveDialogRequest Request;
   Request.Filter = QStringLiteral("BMP (*.bmp)");
-  Request.InitialFolder = QFile::decodeName(QByteArray::fromStdString(Settings.SaveFolder()));
+  Request.InitialFolder = FromSystemFileName(Settings.SaveFolder());
   Request.ProposedName = ProposedTraceName(State.ClockStamp);
   Request.DefaultSuffix = QStringLiteral("bmp");
   const QString Chosen = Environment.AskSaveFileName(
@@ -37,7 +38,7 @@ void TForm1::Sauvegarder1Click() {
 }
 
 void TForm1::RecordSaveFolder(const QString& Folder) {
-  const std::string Line = QFile::encodeName(Folder).toStdString();
+  const std::string Line = SystemFileName(QDir::toNativeSeparators(Folder));
   if (Settings.SaveFolder() == Line) {
     return;
   }

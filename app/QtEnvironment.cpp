@@ -14,6 +14,7 @@
 #include "app/Settings.h"
 #include "app/ShellOpen.h"
 #include "app/SimulatedMachine.h"
+#include "app/SystemFolders.h"
 #include "link/SystemHidPlatform.h"
 
 namespace {
@@ -37,7 +38,7 @@ void ShowBox(QMessageBox::Icon Icon, const QString& Title, const QString& Messag
 }  // namespace
 
 TQtEnvironment::TQtEnvironment(THidBackend Backend)
-    : InInstallFolder(IsSameFolder(ProgramFolder(), QString::fromUtf8(LA16_INSTALL_BINDIR))),
+    : InInstallFolder(SystemInstalledProgramFolder(ProgramFolder())),
       Openers(std::make_unique<QObject>()) {
   if (Backend == THidBackend::Simulated) {
     Simulation = std::make_unique<TSimulatedMachine>();
@@ -53,11 +54,7 @@ QString TQtEnvironment::ProgramFolder() const {
 }
 
 QString TQtEnvironment::UserDataFolder() const {
-  QString Base = qEnvironmentVariable("XDG_DATA_HOME");
-  if (Base.isEmpty() || QDir::isRelativePath(Base)) {
-    Base = QDir::homePath() + QStringLiteral("/.local/share");
-  }
-  return WithSeparator(Base) + QStringLiteral("la16/");
+  return SystemUserDataFolder();
 }
 
 bool TQtEnvironment::Installed() const {
@@ -105,7 +102,8 @@ QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
   Dialog.setFileMode(QFileDialog::AnyFile);
   Dialog.setNameFilter(Request.Filter);
   Dialog.setDefaultSuffix(Request.DefaultSuffix);
-  Dialog.setDirectory(Request.InitialFolder.isEmpty() ? QDir::homePath() : Request.InitialFolder);
+  Dialog.setDirectory(Request.InitialFolder.isEmpty() ? SystemDefaultSaveFolder()
+                                                      : Request.InitialFolder);
   Dialog.selectFile(Request.ProposedName);
   QString Shown = Dialog.directory().absolutePath();
   const auto Show = [&Shown, &FolderEntered](const QString& Folder) {

@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 
+#include "display/SystemFileName.h"
 #include "link/SystemFiles.h"
 
 namespace {
@@ -27,7 +28,7 @@ QString WithSeparator(QString Folder) {
 TSettings ReadSettingsFile(const QString& Path) {
   // Read only when it is a plain file: a pipe or a device in its place
   // would hold start-up up, or never end.
-  const auto File = TPlainFileReader::Open(QFile::encodeName(Path).toStdString());
+  const auto File = TPlainFileReader::Open(SystemFileName(Path));
   if (!File) {
     return TSettings{};
   }
@@ -59,7 +60,7 @@ void WriteSettingsFile(const QString& Path, const TSettings& Settings) {
   // Whole or not at all: a full disk or a crash never leaves a truncated
   // settings file.
   std::string Reason;
-  if (!ReplaceFile(QFile::encodeName(Path).toStdString(), Bytes.data(), Bytes.size(), Reason)) {
+  if (!ReplaceFile(SystemFileName(Path), Bytes.data(), Bytes.size(), Reason)) {
     ThrowWriteError(Path, QString::fromStdString(Reason));
   }
 }

@@ -1,12 +1,15 @@
 #include "app/TraceOutput.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
 #include <stdexcept>
 #include <string>
 
+#include "display/SystemFileName.h"
 #include "link/SystemFiles.h"
 
 namespace {
@@ -33,7 +36,7 @@ QString ProposedTraceName(const TClockStamp& Stamp) {
 }
 
 QString WithBmpExtension(const QString& Path) {
-  const QString FileName = Path.mid(Path.lastIndexOf(QLatin1Char('/')) + 1);
+  const QString FileName = QFileInfo(Path).fileName();
   if (FileName.isEmpty() || FileName.contains(QLatin1Char('.'))) {
     return Path;
   }
@@ -74,10 +77,10 @@ QRect PrintTarget(QSize Picture, QSize Printable) {
 
 QImage ReadBitmapFile(const QString& Path) {
   std::string Reason;
-  const auto File = TPlainFileReader::Open(QFile::encodeName(Path).toStdString(), &Reason);
+  const auto File = TPlainFileReader::Open(SystemFileName(Path), &Reason);
   if (!File) {
     Fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
-             .arg(Path, QString::fromStdString(Reason)));
+             .arg(QDir::toNativeSeparators(Path), QString::fromStdString(Reason)));
   }
   // Read in pieces up to one byte beyond the limit, which tells a file too
   // large from one at the limit without reading it all.
@@ -91,11 +94,13 @@ QImage ReadBitmapFile(const QString& Path) {
     Bytes.append(Piece, static_cast<qsizetype>(Count));
   }
   if (Bytes.size() > LargestBitmapFile) {
-    Fail(QStringLiteral("Le fichier \"%1\" est trop grand pour être une trace.").arg(Path));
+    Fail(QStringLiteral("Le fichier \"%1\" est trop grand pour être une trace.")
+             .arg(QDir::toNativeSeparators(Path)));
   }
   QImage Picture;
   if (!Picture.loadFromData(Bytes, "BMP")) {
-    Fail(QStringLiteral("Le fichier \"%1\" n'est pas une image bitmap valide.").arg(Path));
+    Fail(QStringLiteral("Le fichier \"%1\" n'est pas une image bitmap valide.")
+             .arg(QDir::toNativeSeparators(Path)));
   }
   return Picture;
 }

@@ -1,8 +1,9 @@
 #include "display/SnapshotFile.h"
 
-#include <QFile>
+#include <QDir>
 #include <cstdint>
 
+#include "display/SystemFileName.h"
 #include "link/SystemFiles.h"
 
 namespace {
@@ -25,8 +26,8 @@ void PutUint32(char* At, std::uint32_t Value) {
 }  // namespace
 
 TFileWriteError::TFileWriteError(const QString& Path, const std::string& Reason)
-    : std::runtime_error("Impossible de créer le fichier \"" + Path.toStdString() + "\". " +
-                         Reason),
+    : std::runtime_error("Impossible de créer le fichier \"" +
+                         QDir::toNativeSeparators(Path).toStdString() + "\". " + Reason),
       FilePath(Path),
       SystemReason(Reason) {}
 
@@ -73,8 +74,8 @@ QByteArray EncodeBmp24(const QImage& Picture) {
 void WriteBmpFile(const QImage& Picture, const QString& Path) {
   const QByteArray Bytes = EncodeBmp24(Picture);
   std::string Reason;
-  if (!ReplaceFile(QFile::encodeName(Path).toStdString(), Bytes.constData(),
-                   static_cast<std::size_t>(Bytes.size()), Reason)) {
+  if (!ReplaceFile(SystemFileName(Path), Bytes.constData(), static_cast<std::size_t>(Bytes.size()),
+                   Reason)) {
     throw TFileWriteError(Path, Reason);
   }
 }

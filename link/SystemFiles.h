@@ -2,13 +2,21 @@
 // system, beyond what standard C++ offers: a read that never waits on a pipe
 // or a device, a file made new and exclusively, put on the disk before it
 // replaces another. One implementation per system (SystemFilesPosix.cpp,
-// SystemFilesWindows.cpp). Paths are in the encoding of the system's narrow
-// file calls (QFile::encodeName gives it). Qt-free.
+// SystemFilesWindows.cpp). Paths are texts as the user gives them: UTF-8 on
+// Windows (handed to the wide-character calls), the bytes of the name on
+// POSIX systems. Qt-free.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <memory>
 #include <string>
+
+/// Path as the system's file calls take it (backslashes, drive letters and
+/// UNC names are understood on Windows).
+std::filesystem::path SystemPath(const std::string& Path);
+/// The text of a path made by SystemPath, in the same encoding.
+std::string PathText(const std::filesystem::path& Path);
 
 /// A number of this process that no other process running now has.
 unsigned long ProcessNumber();

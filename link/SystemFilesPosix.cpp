@@ -83,6 +83,14 @@ class TPosixNewFile : public TNewFile {
 
 }  // namespace
 
+std::filesystem::path SystemPath(const std::string& Path) {
+  return Path;
+}
+
+std::string PathText(const std::filesystem::path& Path) {
+  return Path.native();
+}
+
 unsigned long ProcessNumber() {
   return static_cast<unsigned long>(::getpid());
 }

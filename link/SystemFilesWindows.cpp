@@ -99,19 +99,38 @@ class TWindowsNewFile : public TNewFile {
 
 }  // namespace
 
+std::filesystem::path SystemPath(const std::string& Path) {
+  // Bytes that are no UTF-8 become U+FFFD, a name no file has, rather than an
+  // exception: a bad argument is reported, never thrown at the user.
+  const int Size =
+      ::MultiByteToWideChar(CP_UTF8, 0, Path.data(), static_cast<int>(Path.size()), nullptr, 0);
+  std::wstring Wide(Size > 0 ? Size : 0, L'\0');
+  if (Size > 0) {
+    ::MultiByteToWideChar(CP_UTF8, 0, Path.data(), static_cast<int>(Path.size()), Wide.data(),
+                          Size);
+  }
+  return std::filesystem::path(Wide);
+}
+
+std::string PathText(const std::filesystem::path& Path) {
+  const std::u8string Text = Path.u8string();
+  return {Text.begin(), Text.end()};
+}
+
 unsigned long ProcessNumber() {
   return ::GetCurrentProcessId();
 }
 
 std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path,
                                                          std::string* Why) {
-  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE File =
+      ::CreateFileW(SystemPath(Path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) {
     if (Why != nullptr) {
       const DWORD Error = ::GetLastError();
       // A folder cannot be opened as a file: the system refuses the access.
-      const DWORD Attributes = ::GetFileAttributesA(Path.c_str());
+      const DWORD Attributes = ::GetFileAttributesW(SystemPath(Path).c_str());
       *Why = Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
                  ? FileErrorReason(EISDIR)
                  : Reason(Error);
@@ -131,8 +150,8 @@ std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path
 
 std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path, TOutcome& Outcome,
                                            std::string& Why) {
-  const HANDLE File = ::CreateFileA(Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE File = ::CreateFileW(SystemPath(Path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) {
     const DWORD Error = ::GetLastError();
     Outcome = Error == ERROR_FILE_EXISTS || Error == ERROR_ALREADY_EXISTS ? TOutcome::Exists
@@ -145,7 +164,7 @@ std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path, TOutcome& Ou
 }
 
 bool RenameOver(const std::string& From, const std::string& To, std::string& Why) {
-  if (!::MoveFileExA(From.c_str(), To.c_str(),
+  if (!::MoveFileExW(SystemPath(From).c_str(), SystemPath(To).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     Why = LastReason();
     return false;
@@ -154,5 +173,5 @@ bool RenameOver(const std::string& From, const std::string& To, std::string& Why
 }
 
 void RemoveFile(const std::string& Path) {
-  ::DeleteFileA(Path.c_str());
+  ::DeleteFileW(SystemPath(Path).c_str());
 }

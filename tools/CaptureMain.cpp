@@ -30,5 +30,5 @@ int main(int Argc, char** Argv) {
     Env.SimulationTimeScale = Scale;
   }
   Env.Date = Now();
-  return RunCaptureTool({Argv + 1, Argv + Argc}, Env);
+  return RunCaptureTool(CommandLineArguments(Argc, Argv), Env);
 }

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
+
+#include "link/SystemFiles.h"
 
 namespace {
 
@@ -185,11 +188,12 @@ std::string TimeBaseChoices() {
 }
 
 // The extension of the file name in Path, without its dot; empty if none.
-std::string_view Extension(std::string_view Path) {
-  const std::size_t Slash = Path.rfind('/');
-  const std::string_view Name = Slash == std::string_view::npos ? Path : Path.substr(Slash + 1);
+// The system says where the name starts (on Windows after a backslash or a
+// drive letter too).
+std::string Extension(const std::string& Path) {
+  const std::string Name = PathText(SystemPath(Path).filename());
   const std::size_t Dot = Name.rfind('.');
-  return Dot == std::string_view::npos || Dot == 0 ? std::string_view() : Name.substr(Dot + 1);
+  return Dot == std::string::npos || Dot == 0 ? std::string() : Name.substr(Dot + 1);
 }
 
 // Applies the value of one option; returns a failure if the value is bad.
@@ -356,7 +360,7 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
     }
   }
   if (!Seen[OptFormat] && !Options.OutputPath.empty()) {
-    const std::string_view Ext = Extension(Options.OutputPath);
+    const std::string Ext = Extension(Options.OutputPath);
     if (EqualsIgnoringCase(Ext, "vcd")) {
       Options.Format = TExportFormat::Vcd;
     } else if (EqualsIgnoringCase(Ext, "csv")) {

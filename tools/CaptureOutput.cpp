@@ -11,12 +11,12 @@ namespace {
 // A name beside Path that no one else uses, created empty (mode 0666 less
 // the umask, as the final file would get). Empty when none can be made.
 std::string CreateTemporary(const std::string& Path) {
-  const std::size_t Slash = Path.rfind('/');
-  const std::string Dir = Slash == std::string::npos ? std::string() : Path.substr(0, Slash + 1);
-  const std::string Name = Slash == std::string::npos ? Path : Path.substr(Slash + 1);
+  const std::filesystem::path Target = SystemPath(Path);
+  const std::string Name = PathText(Target.filename());
   for (int Attempt = 0; Attempt < 100; ++Attempt) {
-    const std::string Candidate = Dir + "." + Name + "." + std::to_string(ProcessNumber()) +
-                                  "-" + std::to_string(Attempt) + ".part";
+    const std::string Candidate = PathText(
+        Target.parent_path() / SystemPath("." + Name + "." + std::to_string(ProcessNumber()) + "-" +
+                                          std::to_string(Attempt) + ".part"));
     TNewFile::TOutcome Made = TNewFile::TOutcome::Failed;
     std::string Reason;
     if (TNewFile::Create(Candidate, Made, Reason)) {
@@ -40,7 +40,7 @@ std::variant<std::unique_ptr<TCaptureOutput>, TCaptureFailure> TCaptureOutput::O
   }
   Output->Path = Path;
   std::error_code Error;
-  const std::filesystem::file_status Status = std::filesystem::status(Path, Error);
+  const std::filesystem::file_status Status = std::filesystem::status(SystemPath(Path), Error);
   const bool Exists = std::filesystem::exists(Status);
   if (std::filesystem::is_directory(Status)) {
     return WriteFailure(Path);
@@ -53,7 +53,7 @@ std::variant<std::unique_ptr<TCaptureOutput>, TCaptureFailure> TCaptureOutput::O
     }
     Target = Output->Temporary;
   }
-  Output->File.open(Target, std::ios::binary | std::ios::out | std::ios::trunc);
+  Output->File.open(SystemPath(Target), std::ios::binary | std::ios::out | std::ios::trunc);
   if (!Output->File.is_open()) {
     return WriteFailure(Path);
   }
@@ -63,7 +63,7 @@ std::variant<std::unique_ptr<TCaptureOutput>, TCaptureFailure> TCaptureOutput::O
 TCaptureOutput::~TCaptureOutput() {
   if (!Committed && !Temporary.empty()) {
     File.close();
-    std::remove(Temporary.c_str());
+    RemoveFile(Temporary);
   }
 }
 

@@ -5,6 +5,13 @@
 #pragma once
 
 #include <ctime>
+#include <string>
+#include <vector>
+
+/// The arguments after the program's name, in UTF-8 on Windows (taken from
+/// the wide-character command line: the narrow one loses what the code page
+/// lacks), as given elsewhere.
+std::vector<std::string> CommandLineArguments(int Argc, char** Argv);
 
 /// Standard output carries bytes as they are written (no line-end
 /// translation) and messages in UTF-8 show as such.

@@ -11,3 +11,7 @@ bool StandardErrorIsTerminal() {
 bool LocalTime(std::time_t Time, std::tm& Local) {
   return ::localtime_r(&Time, &Local) != nullptr;
 }
+
+std::vector<std::string> CommandLineArguments(int Argc, char** Argv) {
+  return {Argv + 1, Argv + Argc};
+}

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "app/HelpAddresses.h"
+#include "app/SystemFolders.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ TEST_F(Installed, ProgramsInTheFolderTheProgramTakesForItsInstallFolder) {
 }
 
 TEST_F(Installed, GuideWhereTheInstalledProgramOpensIt) {
-  const QString Folder = Staged(InstalledGuideFolder());
+  const QString Folder = Staged(SystemInstalledGuideFolder({}));
   const QString Html = QString::fromUtf8(Contents(Folder + QStringLiteral("index.html")));
   ASSERT_TRUE(Html.contains(QStringLiteral("<html lang=\"fr\">"))) << Folder.toStdString();
   static const QRegularExpression Source(QStringLiteral("(?:src|href)=\"([^\"#:]+)\""));

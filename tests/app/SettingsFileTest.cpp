@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 #include <QDir>
 #include <QFile>
@@ -62,7 +63,9 @@ TEST_F(SettingsFile, ReplacesTheOldFileWholeAndLeavesNoTemporaryFile) {
   // A second name for the old file: a rewrite in place would change it too,
   // a complete new file renamed over the old one does not.
   const QString Link = PathOf(QStringLiteral("old-link"));
-  ASSERT_EQ(::link(QFile::encodeName(Path).constData(), QFile::encodeName(Link).constData()), 0);
+  std::error_code Error;
+  std::filesystem::create_hard_link(Path.toStdU16String(), Link.toStdU16String(), Error);
+  ASSERT_FALSE(Error) << Error.message();
   TSettings Settings;
   Settings.Line(1) = "new";
   WriteSettingsFile(Path, Settings);

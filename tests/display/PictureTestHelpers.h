@@ -1,8 +1,10 @@
 // Pixel inspection helpers shared by the display suites.
 #pragma once
 
+#ifndef _WIN32
 #include <sys/fsuid.h>
 #include <unistd.h>
+#endif
 
 #include <QImage>
 #include <QString>
@@ -34,6 +36,9 @@ bool ShowsTextAt(const QImage& Image, TPixelPoint At, const QString& Text, TRgb 
 /// pixels of Under in its gaps and on the frame lines just outside it.
 bool ShowsDashedColumn(const QImage& Picture, const QImage& Under, int X, TRgb Colour);
 
+#ifndef _WIN32
+// Folder permissions stop no write on Windows: these faults are made on
+// POSIX systems only.
 /// Drops root's right to write anywhere for this thread's file accesses.
 class TUnprivilegedFiles {
  public:
@@ -55,3 +60,4 @@ class TUnprivilegedFiles {
   int Previous = 0;
   bool Changed = false;
 };
+#endif

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
@@ -460,6 +461,7 @@ TEST(SnapshotThroughTheWindow, HoldsTheVisiblePictureWithItsOverlays) {
   EXPECT_NE(Loaded.convertToFormat(QImage::Format_RGB32), BackBuffer(Form));
 }
 
+#ifndef _WIN32
 TEST(SnapshotThroughTheWindow, UnwritableFolderThrowsAndKeepsFileAndPictures) {
   TFormHarness Harness;
   TForm1& Form = Harness.Start();
@@ -485,12 +487,13 @@ TEST(SnapshotThroughTheWindow, UnwritableFolderThrowsAndKeepsFileAndPictures) {
   }
   QFile::setPermissions(Harness.ProgramDir.path(),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  EXPECT_TRUE(Message.contains(Path)) << Message.toStdString();
+  EXPECT_TRUE(Message.contains(QDir::toNativeSeparators(Path))) << Message.toStdString();
   QFile Old(Path);
   ASSERT_TRUE(Old.open(QIODevice::ReadOnly));
   EXPECT_EQ(Old.readAll(), QByteArray("old snapshot"));
   EXPECT_EQ(Visible(Form), VisibleBefore);
   EXPECT_EQ(BackBuffer(Form), BackBefore);
 }
+#endif
 
 }  // namespace

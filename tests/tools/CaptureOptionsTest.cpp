@@ -116,6 +116,17 @@ INSTANTIATE_TEST_SUITE_P(
                     O.OutputPath = "table.sr";
                     O.Format = TExportFormat::Csv;
                   }},
+        // Names as Windows users type them: the extension is the last name's.
+        TGoodCase{{"-o", "C:\\Mes captures\\bus 1.sr"},
+                  [](TCaptureOptions& O) {
+                    O.OutputPath = "C:\\Mes captures\\bus 1.sr";
+                    O.Format = TExportFormat::Sigrok;
+                  }},
+        TGoodCase{{"-o", "\\\\serveur\\partage\\relevé.csv"},
+                  [](TCaptureOptions& O) {
+                    O.OutputPath = "\\\\serveur\\partage\\relevé.csv";
+                    O.Format = TExportFormat::Csv;
+                  }},
         TGoodCase{{"--output=capture.vcd"},
                   [](TCaptureOptions& O) { O.OutputPath = "capture.vcd"; }},
         // An explicit format wins over the extension, and any name goes with it.
@@ -231,6 +242,9 @@ INSTANTIATE_TEST_SUITE_P(
         TBadCase{{"-o", "dir.vcd/capture"},
                  "format inconnu pour « dir.vcd/capture » : nommer le fichier en .vcd, .csv ou "
                  ".sr, ou préciser --format"},
+        TBadCase{{"-o", "C:\\dir.vcd\\capture"},
+                 "format inconnu pour « C:\\dir.vcd\\capture » : nommer le fichier en .vcd, "
+                 ".csv ou .sr, ou préciser --format"},
         TBadCase{{"-o", ".sr"},
                  "format inconnu pour « .sr » : nommer le fichier en .vcd, .csv ou .sr, ou "
                  "préciser --format"},
