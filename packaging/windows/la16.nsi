@@ -2,8 +2,8 @@
 ; under Program Files, a Start menu entry, sigrok sessions (.sr) opened by
 ; la16, and an uninstaller that Windows lists with the installed programs.
 ; scripts/windows-installer builds it with Debian's makensis:
-;   makensis -DVERSION=1.6 -DPROGRAMS=<folder of the .exe> -DGUIDE=<docs/guide>
-;            -DOUTFILE=<la16-setup-1.6.exe> -DSIZE_KB=<installed size> la16.nsi
+;   makensis -DVERSION=1.6 -DLA16=<la16.exe> -DCAPTURE=<la16-capture.exe>
+;            -DGUIDE=<docs/guide> -DOUTFILE=<la16-setup-1.6.exe> -DSIZE_KB=<installed size> la16.nsi
 ; Silent: la16-setup-1.6.exe /S, then "<folder>\uninstall.exe" /S.
 
 Unicode true
@@ -12,8 +12,8 @@ Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
-!ifndef VERSION | PROGRAMS | GUIDE | OUTFILE | SIZE_KB
-  !error "give -DVERSION, -DPROGRAMS, -DGUIDE, -DOUTFILE and -DSIZE_KB"
+!ifndef VERSION | LA16 | CAPTURE | GUIDE | OUTFILE | SIZE_KB
+  !error "give -DVERSION, -DLA16, -DCAPTURE, -DGUIDE, -DOUTFILE and -DSIZE_KB"
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\la16"
@@ -57,8 +57,8 @@ FunctionEnd
 
 Section "la16"
   SetOutPath "$INSTDIR"
-  File "${PROGRAMS}\la16.exe"
-  File "${PROGRAMS}\la16-capture.exe"
+  File "${LA16}"
+  File "${CAPTURE}"
   ; Beside the program, where la16 looks for its guide.
   SetOutPath "$INSTDIR\docs\guide"
   File /r "${GUIDE}\*"
