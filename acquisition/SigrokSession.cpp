@@ -3,9 +3,7 @@
 #include <array>
 #include <memory>
 
-#if LA16_HAVE_LIBZIP
 #include <zip.h>
-#endif
 
 namespace {
 
@@ -14,7 +12,6 @@ constexpr int UnitSize = 2;
 // The libsigrok release whose session format version 2 the metadata follows.
 constexpr const char* SigrokVersion = "0.5.2";
 
-#if LA16_HAVE_LIBZIP
 struct TSourceFree {
   void operator()(zip_source_t* Source) const { zip_source_free(Source); }
 };
@@ -91,22 +88,8 @@ std::optional<std::string> ZipEntries(const std::string& Version, const std::str
   Archive.release();  // freed by a successful close
   return ReadAll(Buffer.get());
 }
-#else
-// Built without the zip library: no archive can be made.
-std::optional<std::string> ZipEntries(const std::string&, const std::string&, const std::string&) {
-  return std::nullopt;
-}
-#endif
 
 }  // namespace
-
-bool SigrokSessionsAvailable() {
-#if LA16_HAVE_LIBZIP
-  return true;
-#else
-  return false;
-#endif
-}
 
 std::string SigrokSampleRateText(std::int64_t Hertz) {
   static constexpr std::array<const char*, 4> Units = {"Hz", "kHz", "MHz", "GHz"};

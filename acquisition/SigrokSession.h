@@ -18,10 +18,6 @@ inline constexpr const char* SigrokVersionEntry = "version";
 inline constexpr const char* SigrokMetadataEntry = "metadata";
 inline constexpr const char* SigrokLogicEntry = "logic-1-1";
 
-/// False in a build without the zip library (the Windows one): such a
-/// la16-capture refuses --format sr before it touches the analyser.
-bool SigrokSessionsAvailable();
-
 /// A samplerate as sigrok writes it: "30 MHz", "1.5 kHz", "60 Hz".
 std::string SigrokSampleRateText(std::int64_t Hertz);
 

@@ -48,11 +48,6 @@ int List(TCaptureSession& Session, const TCaptureOptions& Options, TCaptureToolE
 
 int Capture(TCaptureSession& Session, const TCaptureOptions& Options,
             TCaptureToolEnvironment& Env) {
-  if (Options.Format == TExportFormat::Sigrok && !SigrokSessionsAvailable()) {
-    return Report(Env, {CaptureBadArguments,
-                        "format sr indisponible : cette version de la16-capture est construite "
-                        "sans bibliothèque zip"});
-  }
   // Known before the analyser is touched: a capture would be lost otherwise.
   auto Opened = TCaptureOutput::Open(Options.OutputPath, Env.Out);
   if (auto* Failure = std::get_if<TCaptureFailure>(&Opened)) {

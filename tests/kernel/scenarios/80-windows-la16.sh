@@ -1,0 +1,74 @@
+# la16.exe, the Windows window, under Wine against la16-uhid-analyser on the
+# real kernel, drawn by Wine's X11 driver on an Xvfb of the guest: the attach
+# commands byte for byte, a looped acquisition whose 1.bmp after halt is the
+# analyser's memory, and the analyser pulled out while looping handled as the
+# Linux build handles it (40-la16-unplug). Needs scripts/cross-windows first
+# (la16.exe in its build folder, and its Wine prefix).
+# rig-timeout: 480
+. "$RIG_LIB"
+
+windows=${LA16_WINDOWS_BUILD:-$LA16_SOURCE/build-windows}
+exe=$(find "$windows" -maxdepth 2 -name la16.exe -type f 2>/dev/null | head -n 1)
+if [[ -z "$exe" || ! -f "$windows/wineprefix/system.reg" ]]; then
+  [[ "${RIG_CI:-}" == true ]] && fail "no la16.exe with its Wine prefix in $windows"
+  note "skipped: no la16.exe in $windows (scripts/cross-windows builds it)"
+  exit 0
+fi
+
+# The host's prefix in the guest's memory, with the X11 display driver in
+# place of the null one; la16.exe in a folder of its own there, a portable
+# program that keeps parametres.inf and 1.bmp beside itself (C:\la16).
+export WINEPREFIX=/tmp/wineprefix WINEDEBUG=-all
+rm -rf "$WINEPREFIX"
+cp -a "$windows/wineprefix" "$WINEPREFIX" || fail "cannot copy the Wine prefix"
+sed -i 's/^"Graphics"="null"/"Graphics"="x11"/' "$WINEPREFIX/user.reg"
+program=$WINEPREFIX/drive_c/la16
+mkdir -p "$program"
+cp "$exe" "$program/la16.exe"
+write_settings "$program" 1 300
+
+Xvfb :7 -screen 0 1280x1024x24 -nolisten tcp >"$SCENARIO_DIR/xvfb.out" 2>&1 &
+track $!
+wait_for 30 "Xvfb display :7" test -S /tmp/.X11-unix/X7
+export DISPLAY=:7
+wineserver -p || fail "the Wine server does not start"
+trap 'wineserver -k 2>/dev/null; rig_cleanup' EXIT
+
+# start_la16_exe NAME STEPS: la16.exe with LA16_PROBE=steps:STEPS, its output
+# in $SCENARIO_DIR/NAME.out; sets LA16_PID.
+start_la16_exe() {
+  (cd "$program" && LA16_PROBE=steps:$2 exec wine 'C:\la16\la16.exe') >"$SCENARIO_DIR/$1.out" 2>&1 &
+  LA16_PID=$!
+  track "$LA16_PID"
+}
+
+memory=$SCENARIO_DIR/memory.txt
+write_memory "$memory"
+log=$SCENARIO_DIR/commands.log
+start_analyser --memory "$memory" --log "$log" --time-scale 3
+
+# Wine's HID bus and services come up on the first start: minutes on an
+# emulated processor.
+start_la16_exe la16-loop attached,loop,shown:3,halt,quit
+wait_exit "$LA16_PID" 300
+out=$SCENARIO_DIR/la16-loop.out
+[[ $EXIT_STATUS == 0 ]] || fail "la16.exe ended with status $EXIT_STATUS: $(cat "$out")"
+grep -q '^la16-probe attached reader=1' "$out" || fail "la16.exe did not attach with a reader: $(cat "$out")"
+check_commands "$log" 1 "${ATTACH_COMMANDS[@]}" "00 02 01 2c" "00 03 01 2c" "00 05 01 2c"
+cp "$program/1.bmp" "$SCENARIO_DIR/loop.bmp" || fail "la16.exe wrote no 1.bmp beside itself after halt"
+check_snapshot "$memory" "$SCENARIO_DIR/loop.bmp" 0 0
+note "la16.exe: attach commands, loop and halt, $(probe_value "$out" halt restitutions) restitutions shown"
+stop_analyser
+
+# Pulled out while looping: la16.exe ends with status 0, as la16 does on
+# Linux (40-la16-unplug; Wine's HID bus takes longer to tell than the
+# kernel, so no second here).
+start_analyser --time-scale 5
+start_la16_exe la16-unplug attached,loop,shown:2
+wait_line "$SCENARIO_DIR/la16-unplug.out" '^la16-probe shown' 300
+kill -USR1 "$ANALYSER_PID"
+wait "$ANALYSER_PID" || fail "la16-uhid-analyser ended with status $?"
+unplugged=$SECONDS
+wait_exit "$LA16_PID" 30
+[[ $EXIT_STATUS == 0 ]] || fail "la16.exe ended with status $EXIT_STATUS after the unplug"
+note "la16.exe ended $((SECONDS - unplugged)) s after the analyser was pulled out"
