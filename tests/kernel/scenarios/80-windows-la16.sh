@@ -60,15 +60,25 @@ check_snapshot "$memory" "$SCENARIO_DIR/loop.bmp" 0 0
 note "la16.exe: attach commands, loop and halt, $(probe_value "$out" halt restitutions) restitutions shown"
 stop_analyser
 
-# Pulled out while looping: la16.exe ends with status 0, as la16 does on
-# Linux (40-la16-unplug; Wine's HID bus takes longer to tell than the
-# kernel, so no second here).
-start_analyser --time-scale 5
-start_la16_exe la16-unplug attached,loop,shown:2
-wait_line "$SCENARIO_DIR/la16-unplug.out" '^la16-probe shown' 300
+# Pulled out while looping: la16.exe stays up and says the analyser is
+# disconnected, as la16 does on Linux (40-la16-unplug; Wine's HID bus takes
+# longer to tell than the kernel, so no second here), then attaches the one
+# plugged in again with the same commands and loops with it.
+start_analyser --time-scale 5 --log "$SCENARIO_DIR/unplugged.log"
+start_la16_exe la16-unplug attached,loop,shown:2,detached,attached,loop,shown:1,quit
+out=$SCENARIO_DIR/la16-unplug.out
+wait_line "$out" '^la16-probe shown' 300
 kill -USR1 "$ANALYSER_PID"
 wait "$ANALYSER_PID" || fail "la16-uhid-analyser ended with status $?"
 unplugged=$SECONDS
-wait_exit "$LA16_PID" 30
-[[ $EXIT_STATUS == 0 ]] || fail "la16.exe ended with status $EXIT_STATUS after the unplug"
-note "la16.exe ended $((SECONDS - unplugged)) s after the analyser was pulled out"
+wait_line "$out" '^la16-probe detached' 60
+kill -0 "$LA16_PID" 2>/dev/null || fail "la16.exe ended after the unplug: $(cat "$out")"
+grep -q '^la16-probe detached .*status=Analyseur logique USB déconnecté$' "$out" ||
+  fail "la16.exe does not say the analyser is disconnected: $(cat "$out")"
+note "la16.exe disconnected $((SECONDS - unplugged)) s after the analyser was pulled out"
+start_analyser --time-scale 5 --log "$SCENARIO_DIR/replugged.log"
+wait_exit "$LA16_PID" 300
+[[ $EXIT_STATUS == 0 ]] || fail "la16.exe ended with status $EXIT_STATUS: $(cat "$out")"
+check_commands "$SCENARIO_DIR/replugged.log" 1 "${ATTACH_COMMANDS[@]}" "00 02 01 2c" "00 05 01 2c"
+stop_analyser
+note "la16.exe: plugged in again, attached and looping"
