@@ -10,9 +10,7 @@
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSession.h"
 
-#if LA16_HAVE_LIBZIP
 #include <zip.h>
-#endif
 
 namespace {
 
@@ -70,7 +68,6 @@ TCaptureFileFailure Fail(TCaptureFileProblem Problem, std::string_view Name,
   return {Problem, CaptureFileMessage(Problem, Name, Detail)};
 }
 
-#if LA16_HAVE_LIBZIP
 struct TArchiveClose {
   void operator()(zip_t* Archive) const { zip_discard(Archive); }
 };
@@ -111,7 +108,6 @@ TEntryRead ReadEntry(zip_t* Archive, const std::string& Name, std::uint64_t Limi
   char Extra = 0;
   return zip_fread(File.get(), &Extra, 1) == 0 ? TEntryRead::Read : TEntryRead::Damaged;
 }
-#endif
 
 // la16's own group: the recorded trigger, pattern, pull and first index.
 [[maybe_unused]] void ReadOwnGroup(const std::map<std::string, std::string>& Own,
@@ -232,7 +228,6 @@ std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_
   if (Bytes.substr(0, 4) != std::string_view("PK\x03\x04", 4)) {
     return Fail(TCaptureFileProblem::NotASession, Name);
   }
-#if LA16_HAVE_LIBZIP
   zip_error_t Error;
   zip_error_init(&Error);
   zip_source_t* Source = zip_source_buffer_create(Bytes.data(), Bytes.size(), 0, &Error);
@@ -330,7 +325,4 @@ std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_
     ReadOwnGroup(Own->second, Capture);
   }
   return Capture;
-#else
-  return Fail(TCaptureFileProblem::NotASession, Name);
-#endif
 }
