@@ -73,7 +73,8 @@ wait "$ANALYSER_PID" || fail "la16-uhid-analyser ended with status $?"
 unplugged=$SECONDS
 wait_line "$out" '^la16-probe detached' 60
 kill -0 "$LA16_PID" 2>/dev/null || fail "la16.exe ended after the unplug: $(cat "$out")"
-grep -q '^la16-probe detached .*status=Analyseur logique USB déconnecté$' "$out" ||
+# Lines end with CR LF under Wine.
+grep -q '^la16-probe detached .*status=Analyseur logique USB déconnecté' "$out" ||
   fail "la16.exe does not say the analyser is disconnected: $(cat "$out")"
 note "la16.exe disconnected $((SECONDS - unplugged)) s after the analyser was pulled out"
 start_analyser --time-scale 5 --log "$SCENARIO_DIR/replugged.log"
