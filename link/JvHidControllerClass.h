@@ -81,6 +81,8 @@ class TJvHidDeviceReadThread {
   /// Main thread: hands what is queued now to the device's handlers, in
   /// order; once the thread has ended, everything it read.
   void HandOverQueued();
+  /// Any thread: whether reports read still wait for the main thread.
+  bool HasQueued();
 
  private:
   /// A report read, or a read that failed with Error.
@@ -192,6 +194,8 @@ class TJvHidDevice {
   /// within the device's own report handler.
   void StopReader();
   bool ReaderRunning() const { return Reader != nullptr; }
+  /// Whether reports the reader has read still wait for the main thread.
+  bool ReportsWaiting() const { return Reader != nullptr && Reader->HasQueued(); }
 
   /// The interface is gone: closes the handles, clears Plugged, raises
   /// OnUnplugged once and clears it. A reader keeps running until release.

@@ -126,6 +126,11 @@ void TJvHidDeviceReadThread::Queue(TQueued Item) {
   });
 }
 
+bool TJvHidDeviceReadThread::HasQueued() {
+  const std::lock_guard Lock(QueueLock);
+  return !Queued.empty();
+}
+
 void TJvHidDeviceReadThread::HandOverQueued() {
   if (HandingOver) {
     // A handler's own loop: the round under way goes on once it returns,
