@@ -296,3 +296,34 @@ memory_matches_vcd() {
     }
   ' "$1" "$2"
 }
+
+# windows_build EXE: sets WINDOWS_EXE to EXE (a path under the Windows build
+# folder) and copies that build's Wine prefix into the guest's memory as
+# WINEPREFIX (Wine writes to its prefix; making a new one on an emulated
+# processor takes long). Without the build the scenario is skipped, or fails
+# under CI.
+windows_build() {
+  local windows=${LA16_WINDOWS_BUILD:-$LA16_SOURCE/build-windows}
+  WINDOWS_EXE=$windows/$1
+  if [[ ! -f "$WINDOWS_EXE" || ! -f "$windows/wineprefix/system.reg" ]]; then
+    [[ "${RIG_CI:-}" == true ]] && fail "no $1 with its Wine prefix in $windows"
+    note "skipped: no $1 in $windows (scripts/cross-windows makes it)"
+    exit 0
+  fi
+  export WINEPREFIX=/tmp/wineprefix WINEDEBUG=-all
+  rm -rf "$WINEPREFIX"
+  cp -a "$windows/wineprefix" "$WINEPREFIX" || fail "cannot copy the Wine prefix"
+}
+
+# known_analyser_and_la16: the analyser with a known memory (MEMORY) logging
+# its commands (LOG), at three wall seconds per simulated second (a report
+# every 9 ms: the emulated guest draws every restitution before the next, and
+# hidraw drops none); la16's folders with PC speed 300 and pull up.
+known_analyser_and_la16() {
+  MEMORY=$SCENARIO_DIR/memory.txt
+  LOG=$SCENARIO_DIR/commands.log
+  write_memory "$MEMORY"
+  start_analyser --memory "$MEMORY" --log "$LOG" --time-scale 3
+  la16_environment "$SCENARIO_DIR/data"
+  write_settings "$SCENARIO_DIR/data/la16" 1 300
+}

@@ -3,14 +3,9 @@
 # and a scroll position answered with the new window.
 . "$RIG_LIB"
 
-memory=$SCENARIO_DIR/memory.txt
-write_memory "$memory"
-log=$SCENARIO_DIR/commands.log
-# Three wall seconds per simulated second (a report every 9 ms): the emulated
-# guest draws every restitution before the next, and hidraw drops none.
-start_analyser --memory "$memory" --log "$log" --time-scale 3
-la16_environment "$SCENARIO_DIR/data"
-write_settings "$SCENARIO_DIR/data/la16" 1 300
+known_analyser_and_la16
+memory=$MEMORY
+log=$LOG
 
 start_la16 la16-loop attached,loop,shown:3,halt,quit
 wait_exit "$LA16_PID" 120

@@ -4,12 +4,9 @@
 # analyser back to 700 without drawing anything.
 . "$RIG_LIB"
 
-memory=$SCENARIO_DIR/memory.txt
-write_memory "$memory"
-log=$SCENARIO_DIR/commands.log
-start_analyser --memory "$memory" --log "$log" --time-scale 3
-la16_environment "$SCENARIO_DIR/data"
-write_settings "$SCENARIO_DIR/data/la16" 1 300
+known_analyser_and_la16
+memory=$MEMORY
+log=$LOG
 
 start_la16 la16-export attached,loop,shown:1,halt,scroll:700,export:csv,export:vcd,quit
 wait_exit "$LA16_PID" 240

@@ -6,19 +6,8 @@
 # and Wine prefix).
 . "$RIG_LIB"
 
-windows=${LA16_WINDOWS_BUILD:-$LA16_SOURCE/build-windows}
-exe=$windows/la16/la16-capture.exe
-if [[ ! -f "$exe" || ! -f "$windows/wineprefix/system.reg" ]]; then
-  [[ "${RIG_CI:-}" == true ]] && fail "no Windows build with its Wine prefix in $windows"
-  note "skipped: no Windows build in $windows (scripts/cross-windows makes it)"
-  exit 0
-fi
-
-# The prefix made on the host, copied into the guest's memory: Wine writes
-# to its prefix, and booting a new one on an emulated processor takes long.
-export WINEPREFIX=/tmp/wineprefix WINEDEBUG=-all
-rm -rf "$WINEPREFIX"
-cp -a "$windows/wineprefix" "$WINEPREFIX" || fail "cannot copy the Wine prefix"
+windows_build la16/la16-capture.exe
+exe=$WINDOWS_EXE
 # One Wine server and one start of its services (the HID bus among them)
 # for every run: they take about a minute to come up on an emulated processor.
 wineserver -p || fail "the Wine server does not start"

@@ -7,20 +7,11 @@
 # rig-timeout: 480
 . "$RIG_LIB"
 
-windows=${LA16_WINDOWS_BUILD:-$LA16_SOURCE/build-windows}
-exe=$(find "$windows" -maxdepth 2 -name la16.exe -type f 2>/dev/null | head -n 1)
-if [[ -z "$exe" || ! -f "$windows/wineprefix/system.reg" ]]; then
-  [[ "${RIG_CI:-}" == true ]] && fail "no la16.exe with its Wine prefix in $windows"
-  note "skipped: no la16.exe in $windows (scripts/cross-windows builds it)"
-  exit 0
-fi
-
-# The host's prefix in the guest's memory, with the X11 display driver in
-# place of the null one; la16.exe in a folder of its own there, a portable
-# program that keeps parametres.inf and 1.bmp beside itself (C:\la16).
-export WINEPREFIX=/tmp/wineprefix WINEDEBUG=-all
-rm -rf "$WINEPREFIX"
-cp -a "$windows/wineprefix" "$WINEPREFIX" || fail "cannot copy the Wine prefix"
+# The Windows build's prefix, with the X11 display driver in place of the
+# null one; la16.exe in a folder of its own there, a portable program that
+# keeps parametres.inf and 1.bmp beside itself (C:\la16).
+windows_build la16/la16.exe
+exe=$WINDOWS_EXE
 sed -i 's/^"Graphics"="null"/"Graphics"="x11"/' "$WINEPREFIX/user.reg"
 program=$WINEPREFIX/drive_c/la16
 mkdir -p "$program"
