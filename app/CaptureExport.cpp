@@ -24,11 +24,15 @@
 #include "app/TraceOutput.h"
 #include "display/SystemFileName.h"
 #include "display/ViewNavigation.h"
+#include "link/JvHidControllerClass.h"
 
 namespace {
 
 // Requests of one window before an incomplete restitution is given up on.
 constexpr int ExportWindowAttempts = 3;
+
+// How long the analyser must have sent nothing before the first request.
+constexpr int ExportQuietMs = 250;
 
 const char* const FailedExport = " Aucun fichier n'a été écrit.";
 
@@ -134,6 +138,33 @@ bool TForm1::ExportTo(const QString& Path) {
   return true;
 }
 
+void TForm1::AwaitQuietAnalyser(QEventLoop& Loop) {
+  // A restitution already on its way (the answer to a scroll just made, the
+  // last of a loop just halted) would pass for the answer to the first
+  // request and shift every window by one: it is received and drawn first.
+  QElapsedTimer Quiet;
+  QElapsedTimer Waited;
+  Quiet.start();
+  Waited.start();
+  std::int64_t Shown = RestitutionsShown;
+  QTimer Poll;
+  Poll.setInterval(20);
+  QObject::connect(&Poll, &QTimer::timeout, &Loop, [&] {
+    if (RestitutionBlocks != 0 || RestitutionsShown != Shown ||
+        (AnalyserDevice != nullptr && AnalyserDevice->ReportsWaiting())) {
+      Shown = RestitutionsShown;
+      Quiet.restart();
+    }
+    // An analyser that keeps sending is left to the requests' own checks.
+    if (AnalyserDevice == nullptr || Quiet.elapsed() >= ExportQuietMs ||
+        Waited.elapsed() > ExportWindowTimeoutMs) {
+      Loop.quit();
+    }
+  });
+  Poll.start();
+  Loop.exec();
+}
+
 std::variant<std::vector<TSample>, QString> TForm1::FetchWholeMemory() {
   const std::vector<int> Plan = PlanWholeMemory();
   QProgressDialog Progress(QStringLiteral("Lecture de la mémoire de l'analyseur..."),
@@ -144,10 +175,16 @@ std::variant<std::vector<TSample>, QString> TForm1::FetchWholeMemory() {
   Progress.setMinimumDuration(0);
   Progress.setValue(0);
 
-  TRestitutionReceiver Receiver;
   QEventLoop Loop;
-  std::optional<TWaitEnd> Ended;
   bool Cancelled = false;
+  QObject::connect(&Progress, &QProgressDialog::canceled, &Loop, [&] {
+    Cancelled = true;
+    Loop.quit();
+  });
+  AwaitQuietAnalyser(Loop);
+
+  TRestitutionReceiver Receiver;
+  std::optional<TWaitEnd> Ended;
   ExportReports = [&](const std::uint8_t* Data, std::uint16_t Size) {
     const auto Outcome = Receiver.Take(Data, Size);
     if (Outcome != TRestitutionReceiver::TOutcome::Pending && !Ended) {
@@ -156,10 +193,6 @@ std::variant<std::vector<TSample>, QString> TForm1::FetchWholeMemory() {
       Loop.quit();
     }
   };
-  QObject::connect(&Progress, &QProgressDialog::canceled, &Loop, [&] {
-    Cancelled = true;
-    Loop.quit();
-  });
   // The analyser may go away while a window is awaited: looked at often.
   QTimer Watch;
   Watch.setInterval(50);

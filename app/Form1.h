@@ -26,6 +26,7 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QEventLoop;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -254,6 +255,9 @@ class TForm1 : public QMainWindow {
   /// them; the analyser is sent back to the view offset shown. A failure's
   /// message, or an empty text when the user cancelled.
   std::variant<std::vector<TSample>, QString> FetchWholeMemory();
+  /// Runs Loop until the analyser has sent nothing for a while, drawing what
+  /// was on its way, so that no earlier restitution passes for an answer.
+  void AwaitQuietAnalyser(QEventLoop& Loop);
   /// The capture read from a file that the window shows, if any.
   std::optional<TOpenedCapture> Capture;
   /// While an export fetches the memory, every input report goes here.
