@@ -11,8 +11,10 @@
 #include "app/Form2.h"
 #include "app/MeasurementProbe.h"
 #include "app/QtEnvironment.h"
+#include "display/PictureFont.h"
 
 int main(int Argc, char** Argv) {
+  ChoosePictureFontEngine();
   TApplication Application(Argc, Argv);  // takes Qt's own options out of Argv
   std::string CaptureFile;
   const std::optional<THidBackend> Backend = ParseCommandLine(Argc, Argv, &CaptureFile);

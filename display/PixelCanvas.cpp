@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "display/PictureFont.h"
+
 namespace {
 
 // Pixel size of DejaVu Sans whose cell (ascent + descent) is TextHeight high.
@@ -21,7 +23,7 @@ const TTextFont& SharedTextFont() {
   // Built once, after the application object exists, and kept to the end of
   // the process: fonts must not outlive the font database's teardown order.
   static const TTextFont* const Shared = [] {
-    QFont Font(QStringLiteral("DejaVu Sans"));
+    QFont Font(PictureFontFamily());
     Font.setStyleHint(QFont::SansSerif, QFont::NoAntialias);
     Font.setHintingPreference(QFont::PreferFullHinting);
     Font.setPixelSize(TextPixelSize);

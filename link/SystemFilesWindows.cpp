@@ -35,6 +35,16 @@ std::string LastReason() {
   return Reason(::GetLastError());
 }
 
+// The reason a call on the file Path failed with Error. The system refuses
+// the access to a folder where a file was meant: say what is in the way, as
+// POSIX systems do.
+std::string ReasonAt(const std::string& Path, DWORD Error) {
+  const DWORD Attributes = ::GetFileAttributesW(SystemPath(Path).c_str());
+  return Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+             ? FileErrorReason(EISDIR)
+             : Reason(Error);
+}
+
 class TWindowsReader : public TPlainFileReader {
  public:
   explicit TWindowsReader(HANDLE File) : File(File) {}
@@ -128,12 +138,7 @@ std::unique_ptr<TPlainFileReader> TPlainFileReader::Open(const std::string& Path
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) {
     if (Why != nullptr) {
-      const DWORD Error = ::GetLastError();
-      // A folder cannot be opened as a file: the system refuses the access.
-      const DWORD Attributes = ::GetFileAttributesW(SystemPath(Path).c_str());
-      *Why = Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                 ? FileErrorReason(EISDIR)
-                 : Reason(Error);
+      *Why = ReasonAt(Path, ::GetLastError());
     }
     return nullptr;
   }
@@ -166,7 +171,7 @@ std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path, TOutcome& Ou
 bool RenameOver(const std::string& From, const std::string& To, std::string& Why) {
   if (!::MoveFileExW(SystemPath(From).c_str(), SystemPath(To).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    Why = LastReason();
+    Why = ReasonAt(To, ::GetLastError());
     return false;
   }
   return true;
