@@ -3,7 +3,8 @@
 ; la16, and an uninstaller that Windows lists with the installed programs.
 ; scripts/windows-installer builds it with Debian's makensis:
 ;   makensis -DVERSION=1.6 -DLA16=<la16.exe> -DCAPTURE=<la16-capture.exe>
-;            -DGUIDE=<docs/guide> -DOUTFILE=<la16-setup-1.6.exe> -DSIZE_KB=<installed size> la16.nsi
+;            -DGUIDE=<docs/guide> -DFONT_NOTICE=<the picture font's copyright file>
+;            -DOUTFILE=<la16-setup-1.6.exe> -DSIZE_KB=<installed size> la16.nsi
 ; Silent: la16-setup-1.6.exe /S, then "<folder>\uninstall.exe" /S.
 
 Unicode true
@@ -12,8 +13,8 @@ Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
-!ifndef VERSION | LA16 | CAPTURE | GUIDE | OUTFILE | SIZE_KB
-  !error "give -DVERSION, -DLA16, -DCAPTURE, -DGUIDE, -DOUTFILE and -DSIZE_KB"
+!ifndef VERSION | LA16 | CAPTURE | GUIDE | FONT_NOTICE | OUTFILE | SIZE_KB
+  !error "give -DVERSION, -DLA16, -DCAPTURE, -DGUIDE, -DFONT_NOTICE, -DOUTFILE and -DSIZE_KB"
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\la16"
@@ -59,6 +60,9 @@ Section "la16"
   SetOutPath "$INSTDIR"
   File "${LA16}"
   File "${CAPTURE}"
+  ; la16.exe draws its picture with the DejaVu Sans it carries: its notice
+  ; goes with every copy.
+  File "/oname=DejaVuSans-licence.txt" "${FONT_NOTICE}"
   ; Beside the program, where la16 looks for its guide.
   SetOutPath "$INSTDIR\docs\guide"
   File /r "${GUIDE}\*"
@@ -92,6 +96,7 @@ SectionEnd
 Section "Uninstall"
   Delete "$INSTDIR\la16.exe"
   Delete "$INSTDIR\la16-capture.exe"
+  Delete "$INSTDIR\DejaVuSans-licence.txt"
   RMDir /r "$INSTDIR\docs\guide"
   RMDir "$INSTDIR\docs"
   Delete "$SMPROGRAMS\la16.lnk"
