@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "display/SystemFileName.h"
 #include "link/SystemFiles.h"
@@ -94,5 +96,9 @@ bool IsSameFolder(const QString& A, const QString& B) {
   if (!First.isDir() || !Second.isDir()) {
     return false;
   }
-  return First.canonicalFilePath() == Second.canonicalFilePath();
+  // The system's own answer, the file identity: it follows links and knows
+  // Windows' names in any case.
+  std::error_code Error;
+  return std::filesystem::equivalent(First.filesystemCanonicalFilePath(),
+                                     Second.filesystemCanonicalFilePath(), Error);
 }

@@ -51,8 +51,8 @@ TProgramFolder ChooseProgramFolder(const QString& OwnFolder, const QString& User
                                    bool Installed = false);
 
 /// Whether the paths A and B name the same existing folder, symbolic links
-/// followed (/bin and /usr/bin on a merged system); false when either is
-/// empty or does not exist.
+/// followed (/bin and /usr/bin on a merged system), in any case and with
+/// either separator on Windows; false when either is empty or does not exist.
 bool IsSameFolder(const QString& A, const QString& B);
 
 /// Whether a file can be created in Folder (tried, then removed).

@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QtGlobal>
 
+#include <exception>
+
 #ifdef Q_OS_WIN
 #include <QWinEventNotifier>
 #else
@@ -14,12 +16,25 @@ namespace {
 // Qt watches a descriptor with a socket notifier and an event handle with an
 // event notifier; both say "activated" when it is signalled.
 #ifdef Q_OS_WIN
+// The event notifier waits for its handle again only once activated() has
+// returned: an exception thrown through it would leave the watch deaf for
+// good. What the callback throws is thrown again from a queued call, which
+// reaches the application's notify() all the same.
 class TQtWaitableWatch : public TWaitableWatch {
  public:
   TQtWaitableWatch(TWaitable Waitable, std::function<void()> Callback)
       : Notifier(reinterpret_cast<Qt::HANDLE>(Waitable)) {
     QObject::connect(&Notifier, &QWinEventNotifier::activated, &Notifier,
-                     [Callback = std::move(Callback)] { Callback(); });
+                     [this, Callback = std::move(Callback)] {
+                       try {
+                         Callback();
+                       } catch (...) {
+                         QMetaObject::invokeMethod(
+                             &Notifier,
+                             [Error = std::current_exception()] { std::rethrow_exception(Error); },
+                             Qt::QueuedConnection);
+                       }
+                     });
   }
 
  private:

@@ -68,12 +68,12 @@ class Output : public testing::Test {
 // ---- Save ----
 
 TEST_F(Output, SaveDialogOffersBmpTheSaveFolderAndTheStampsName) {
-  Form->Settings.SaveFolder() = QFile::encodeName(SaveDir.path()).toStdString();
+  Form->Settings.SaveFolder() = SettingsPathLine(SaveDir.path());
   Form->Sauvegarder1Click();
   ASSERT_EQ(Harness.Environment.SaveDialogs.size(), 1U);
   const TSaveDialogRequest& Request = Harness.Environment.SaveDialogs[0];
   EXPECT_EQ(Request.Filter, QStringLiteral("BMP (*.bmp)"));
-  EXPECT_EQ(Request.InitialFolder, SaveDir.path());
+  EXPECT_EQ(Request.InitialFolder, QDir::toNativeSeparators(SaveDir.path()));
   EXPECT_EQ(Request.ProposedName, QStringLiteral("Trace_1_3_2026__9_07_05"));
   EXPECT_EQ(Request.DefaultSuffix, QStringLiteral("bmp"));
   EXPECT_TRUE(QDir(SaveDir.path()).isEmpty());  // cancelled: nothing written
@@ -129,13 +129,13 @@ TEST_F(Output, AFolderVisitedThenCancelledIsSavedAndOpensTheNextDialog) {
   ASSERT_TRUE(QDir().mkpath(Other));
   Harness.Environment.SaveDialogVisits = {SaveDir.path(), Other};
   Form->Sauvegarder1Click();
-  EXPECT_EQ(SavedFolderLine(), QFile::encodeName(Other).toStdString());
-  EXPECT_EQ(Form->Settings.SaveFolder(), QFile::encodeName(Other).toStdString());
+  EXPECT_EQ(SavedFolderLine(), SettingsPathLine(Other));
+  EXPECT_EQ(Form->Settings.SaveFolder(), SettingsPathLine(Other));
 
   Harness.Environment.SaveDialogVisits.clear();
   Form->Sauvegarder1Click();
   ASSERT_EQ(Harness.Environment.SaveDialogs.size(), 2U);
-  EXPECT_EQ(Harness.Environment.SaveDialogs[1].InitialFolder, Other);
+  EXPECT_EQ(Harness.Environment.SaveDialogs[1].InitialFolder, QDir::toNativeSeparators(Other));
   // Only line 4 changed.
   TSettings Expected = Form->Settings;
   EXPECT_EQ(ParseSettings(Harness.SettingsFileBytes()), Expected);
@@ -148,7 +148,7 @@ TEST_F(Output, AFolderWithAnAccentIsKeptAsTheSystemsPathBytes) {
   Form->Sauvegarder1Click();
   Harness.Environment.SaveDialogVisits.clear();
   Form->Sauvegarder1Click();
-  EXPECT_EQ(Harness.Environment.SaveDialogs[1].InitialFolder, Accented);
+  EXPECT_EQ(Harness.Environment.SaveDialogs[1].InitialFolder, QDir::toNativeSeparators(Accented));
 }
 
 TEST_F(Output, ASettingsFileThatCannotBeWrittenIsReportedAndTheSaveGoesOn) {
@@ -157,7 +157,7 @@ TEST_F(Output, ASettingsFileThatCannotBeWrittenIsReportedAndTheSaveGoesOn) {
   ASSERT_TRUE(Harness.ProgramDir.remove());
   Form->Sauvegarder1Click();
   EXPECT_EQ(Harness.Environment.Messages(TBoxKind::Error).size(), 1U);
-  EXPECT_EQ(Form->Settings.SaveFolder(), QFile::encodeName(SaveDir.path()).toStdString());
+  EXPECT_EQ(Form->Settings.SaveFolder(), SettingsPathLine(SaveDir.path()));
   EXPECT_TRUE(QFile::exists(Saved("Trace_1_3_2026__9_07_05.bmp")));
 }
 
@@ -178,7 +178,7 @@ TEST_F(Output, ANameTypedWithItsPathOpensTheNextDialogInThatFolderOnceWritten) {
   Harness.Environment.SaveDialogTypedName = Other + QStringLiteral("/trace.bmp");
   Form->Sauvegarder1Click();
   ASSERT_TRUE(QFile::exists(Harness.Environment.SaveDialogTypedName));
-  EXPECT_EQ(SavedFolderLine(), QFile::encodeName(Other).toStdString());
+  EXPECT_EQ(SavedFolderLine(), SettingsPathLine(Other));
 }
 
 // ---- Print ----
@@ -259,7 +259,9 @@ TEST_F(Printing, WithoutASnapshotTheErrorNamesTheFileAndNothingIsPrinted) {
     ADD_FAILURE() << "printed without a snapshot";
   } catch (const std::runtime_error& Error) {
     const std::string Message = Error.what();
-    EXPECT_NE(Message.find(SnapshotFilePath(ProgramFolder()).toStdString()), std::string::npos)
+    EXPECT_NE(
+        Message.find(QDir::toNativeSeparators(SnapshotFilePath(ProgramFolder())).toStdString()),
+        std::string::npos)
         << Message;
     EXPECT_NE(Message.find("Aucun fichier ou dossier de ce nom"), std::string::npos) << Message;
   }
@@ -276,7 +278,8 @@ TEST_F(Printing, TheErrorBoxShowsWhenTheToolButtonIsClicked) {
   Application->SetEnvironment(nullptr);
   const std::vector<QString> Errors = Harness.Environment.Messages(TBoxKind::Error);
   ASSERT_EQ(Errors.size(), 1U);
-  EXPECT_TRUE(Errors[0].contains(SnapshotFilePath(ProgramFolder()))) << Errors[0].toStdString();
+  EXPECT_TRUE(Errors[0].contains(QDir::toNativeSeparators(SnapshotFilePath(ProgramFolder()))))
+      << Errors[0].toStdString();
   EXPECT_FALSE(QFile::exists(PdfPath));
 }
 

@@ -30,19 +30,19 @@ std::string EmptyLines(int Count) {
 }
 
 std::string FolderLine(const TFormHarness& Harness) {
-  return QFile::encodeName(Harness.ProgramDir.path()).toStdString() + "/\r\n";
+  return SettingsPathLine(Harness.ProgramDir.path() + QStringLiteral("/")) + "\r\n";
 }
 
 // The window keeps its files in the user data folder: the folder in use, the
 // snapshot's place, and a new settings file naming that folder on line 2.
 void ExpectFilesInUserDataFolder(TForm1& Form, const TFormHarness& Harness) {
   const QString Data = Harness.Environment.UserDataFolderPath;
-  EXPECT_EQ(Form.Settings.ProgramFolder(), QFile::encodeName(Data).toStdString());
+  EXPECT_EQ(Form.Settings.ProgramFolder(), SettingsPathLine(Data));
   EXPECT_EQ(Form.FileInProgramFolder(QStringLiteral("1.bmp")), Data + QStringLiteral("1.bmp"));
   QFile Written(Data + QStringLiteral("parametres.inf"));
   ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
   EXPECT_EQ(Written.readAll().toStdString(),
-            "\r\n" + QFile::encodeName(Data).toStdString() + "\r\n" + EmptyLines(78));
+            "\r\n" + SettingsPathLine(Data) + "\r\n" + EmptyLines(78));
   EXPECT_TRUE(Harness.Environment.Boxes.empty());
 }
 
@@ -278,7 +278,7 @@ TEST(StartUpFolder, InstalledProgramWithAnUnwritableUserDataFolderNamesOnlyThatF
                 QStringLiteral(
                     "Erreur d'entrée/sortie : « %1 » ne peut être écrit ; les réglages ne seront "
                     "pas enregistrés.")
-                    .arg(Blocked + QStringLiteral("/la16/"))});
+                    .arg(QDir::toNativeSeparators(Blocked + QStringLiteral("/la16/")))});
   EXPECT_EQ(Form.FileInProgramFolder(QStringLiteral("1.bmp")),
             Blocked + QStringLiteral("/la16/1.bmp"));
   EXPECT_TRUE(QDir(Harness.ProgramDir.path())

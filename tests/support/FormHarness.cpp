@@ -1,8 +1,10 @@
 #include "tests/support/FormHarness.h"
 
+#include <QDir>
 #include <QFile>
 
 #include "app/Settings.h"
+#include "display/SystemFileName.h"
 
 TFormHarness::TFormHarness() {
   Environment.ProgramFolderPath = ProgramDir.path() + QStringLiteral("/");
@@ -49,4 +51,8 @@ std::string SettingsBytes(std::initializer_list<std::string> Lines) {
     Bytes += Line + "\r\n";
   }
   return Bytes;
+}
+
+std::string SettingsPathLine(const QString& Path) {
+  return SystemFileName(QDir::toNativeSeparators(Path));
 }

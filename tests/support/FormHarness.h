@@ -34,3 +34,7 @@ class TFormHarness {
 
 /// The bytes of a settings file of the given lines, each ended by CR LF.
 std::string SettingsBytes(std::initializer_list<std::string> Lines);
+
+/// A path as the settings file keeps it: the system's separators (C:\x\ on
+/// Windows), in the system's file name bytes.
+std::string SettingsPathLine(const QString& Path);
