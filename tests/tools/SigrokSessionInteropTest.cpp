@@ -10,13 +10,14 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
+#include "acquisition/SigrokSession.h"
 #include "simulator/AnalyserFirmware.h"
 #include "simulator/SimulatedAnalyser.h"
 #include "tests/support/CaseNames.h"
 #include "tools/CaptureOptions.h"
-#include "acquisition/SigrokSession.h"
 
 namespace fs = std::filesystem;
 
@@ -205,6 +206,11 @@ using SigrokRecipe = SigrokFixture<TRecipe>;
 
 TEST_P(SigrokRecipe, DecodesABurst) {
   const std::string Line = GetParam().Line;
+  // The line a reader copies is the one tested.
+  std::ifstream Readme(LA16_SOURCE_DIR "/README.md");
+  const std::string Documented((std::istreambuf_iterator<char>(Readme)), {});
+  EXPECT_NE(Documented.find("\nbuild/la16-capture" + Line + "\n"), std::string::npos)
+      << "README.md has no line: build/la16-capture" << Line;
   const std::string Text = Shell(std::string("'") + LA16_CAPTURE_EXECUTABLE + "'" + Line);
   // The hex byte that ends an annotation line, whatever its label; the I2C
   // decoder also says "Write" before the address.
