@@ -8,7 +8,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "app/CommandLine.h"
 #include "tools/CaptureOptions.h"
@@ -80,26 +79,11 @@ TEST(ManualPages, La16CaptureDocumentsEveryOptionStatusAndTimeBase) {
   for (const TTimeBase& Base : TimeBaseTable) {
     EXPECT_NE(Words.find(std::string(" ") + Base.Caption + " "), std::string::npos) << Base.Caption;
   }
-  // The formats --help offers, each accepted by --format and chosen by its
-  // extension, are those of the page's --format, each with its extension,
-  // and the page's name line and the package's description name them all.
+  // The formats --help offers: in the page's --format, its name line and
+  // the package's description.
   const std::size_t FormatAt = Help.find("--format ") + 9;
   const std::string FormatWords = Help.substr(FormatAt, Help.find(' ', FormatAt) - FormatAt);
   EXPECT_NE(Words.find("--format \" " + FormatWords + "\""), std::string::npos) << FormatWords;
-  std::istringstream FormatList(FormatWords);
-  std::vector<std::string> Formats;
-  for (std::string Format; std::getline(FormatList, Format, '|');) {
-    const auto Chosen = ParseCaptureArguments({"--format", Format});
-    const auto ByName = ParseCaptureArguments({"-o", "x." + Format});
-    ASSERT_TRUE(std::holds_alternative<TCaptureOptions>(Chosen)) << Format;
-    ASSERT_TRUE(std::holds_alternative<TCaptureOptions>(ByName)) << Format;
-    EXPECT_EQ(std::get<TCaptureOptions>(Chosen).Format, std::get<TCaptureOptions>(ByName).Format);
-    Formats.push_back(Format);
-  }
-  ASSERT_EQ(Formats.size(), 3U);
-  const std::string Extensions =
-      "(." + Formats[0] + ", ." + Formats[1] + " ou ." + Formats[2] + ")";
-  EXPECT_NE(Words.find(Extensions), std::string::npos) << Extensions;
   const std::size_t NamesAt = Help.find("au format ") + 10;
   const std::string Names = Help.substr(NamesAt, Help.find(".\n", NamesAt) - NamesAt);
   EXPECT_NE(Section(Page, "NOM").find(Names), std::string::npos) << Names;
