@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Acquisition modes: halt, loop and single, and the clock tick. Each command
 // sends its one command to the analyser and switches which controls the user
 // can touch in the new mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pull-up or pull-down of the 16 inputs: shown on the picture, sent to the
 // analyser and saved.
 #include <QRadioButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PC speed: the panel with its slider, opened from the Options menu or the
 // toolbar.
 #include <QAction>

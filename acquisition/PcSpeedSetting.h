@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PC speed: a number from 100 to 1000 that the program only shows, saves
 // and passes to the analyser.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Puts the analyser's restitutions back together from its input blocks. A
 // restitution counts only when all 18 blocks came in the order the analyser
 // sends them (20, 1-8, 11-18, 21), each with all its samples: the protocol

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window of 450 samples the PC holds, and where each input block puts
 // its sample bytes. Qt-free: the program, the simulator and la16-capture
 // share it.

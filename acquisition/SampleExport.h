@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writers of captured samples: VCD for waveform viewers, CSV for scripts.
 // Sample times are computed from the sample index alone, never by adding up
 // periods, so no rounding error builds up along the record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reception of the analyser's input reports: each restitution is stored in
 // SampleBuffer and drawn into the back buffer, then shown at its end.
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writer of sigrok session files (format version 2), the format PulseView and
 // sigrok-cli open natively. Unlike a VCD, whose integer timestamps turn a
 // period of a thirtieth of a division into hundreds of thousands of rows, it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reader of sigrok session files (format version 2): la16's own, with its
 // [la16] group, and any other writer's whose samplerate is one of the time
 // bases' (30 samples per division). The first 16 logic channels become

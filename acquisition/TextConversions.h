@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number texts shared by the trigger pattern readout and the cursor readout.
 #pragma once
 

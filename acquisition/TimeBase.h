@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 18 time bases of the trace picture, 1 µs to 500 ms per division.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time base: one handler per button, all alike, and the time-base text of
 // the trace picture.
 #include "acquisition/TimeBase.h"

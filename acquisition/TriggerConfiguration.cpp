@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trigger mode: the four radio buttons of the trigger group, and the
 // trigger text and pattern symbols of the trace picture.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trigger pattern: the eight input boxes and the all / none buttons.
 #include <QCheckBox>
 #include <QRadioButton>

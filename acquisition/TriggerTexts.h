@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the trigger configuration shown in the status bar: the pattern
 // readout. The mode's name on the trace picture is in display/TraceTexts.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analyser answers a view position with 450 samples; its memory holds
 // 2047. These are the windows needed to fetch all of it and the stitching of
 // their samples into one record.

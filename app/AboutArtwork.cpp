@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About window's picture: the program's name over a screen of timing
 // traces, the analyser, and light bands where the labels sit.
 #include <QLinearGradient>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: Qt's, plus the places where an error that escapes
 // a handler is caught and shown.
 #pragma once

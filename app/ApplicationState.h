@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The values a run shares between handlers: one instance, held by the main
 // window, touched on the user-interface thread only. The settings lines and
 // the analyser device live in TForm1 itself; the back buffer is Image1's

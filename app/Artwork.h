@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's pictures, drawn in code: menu and toolbar pictures, button
 // glyphs, trigger-mode pictures, indicator lamps, the plug-in picture with
 // its animation and the start prompt.

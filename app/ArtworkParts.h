@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pieces that several of the program's pictures draw alike.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Exporter les données...": the analyser's whole memory, fetched window by
 // window as la16-capture fetches it, or the capture opened from a file,
 // written as a sigrok session, a VCD or a CSV. The picture, the scroll bar

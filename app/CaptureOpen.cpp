@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A capture opened from a sigrok session: shown as a halted acquisition,
 // navigated locally through its own samples. Nothing goes to the analyser.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line: nothing, the option that runs it on the
 // simulated analyser, and a capture file to open at start. Qt-free.
 #pragma once

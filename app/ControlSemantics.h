@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the controls of the main window report to their handlers. The handlers
 // rely on these rules, so they are made in this one place:
 // - a radio button runs its handler whenever it becomes checked, by the user

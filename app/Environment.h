@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything the outside world decides, behind one interface: the program
 // runs on TQtEnvironment, the tests on a fake that records what was shown.
 #pragma once

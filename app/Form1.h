@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: owns every control, the settings lines, the analyser
 // device and the run's shared values, and carries the event handlers. Each
 // handler lives in a file of its subsystem (app/, acquisition/, display/,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layout of the five groups of acquisition controls under the trace area.
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layout of the upper part of the main window: menus, toolbar, the trace
 // area with its panels, the scroll row and the start prompt.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connects every control of the main window to its handler, by the rules of
 // ControlSemantics.
 #include <QAction>

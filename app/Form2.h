@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About window: a borderless picture with the program's title, its
 // authors, a notice on use and a link to the project's home page. Created
 // hidden at start and kept for the whole run.

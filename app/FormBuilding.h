@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small helpers for laying out the main window's controls by their designer
 // names and positions.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two addresses the "Aide" menu and the About window open.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A link label: shows another font while the mouse is over it and asks the
 // desktop to open its address when clicked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Process entry: the application object, its environment and the main
 // window, then the message loop.
 #include <QFile>

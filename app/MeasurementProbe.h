@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measurement hooks for the benchmarks, off unless the environment variable
 // LA16_PROBE asks for one. Each prints one line beginning "la16-probe" on
 // standard output and quits:

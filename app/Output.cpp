@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output of the trace picture to a file, the printer and the clipboard. All
 // three take the picture as drawn; nothing is drawn again for them.
 #include <QDir>

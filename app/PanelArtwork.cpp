@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The large pictures: the plug-in panel with its animation, and the start
 // prompt.
 #include <QLinearGradient>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value of LA16_PROBE, read without Qt so the core library holds it.
 #include <charconv>
 

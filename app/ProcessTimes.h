@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the system says about the running process: CPU time of each of its
 // threads and its peak resident memory (from /proc on Linux,
 // ProcessTimesLinux.cpp; from the system's process and thread calls on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process's figures on Linux: /proc and getrusage.
 #include "app/ProcessTimes.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process's figures on Windows: the thread list of a Toolhelp snapshot,
 // GetThreadTimes and GetProcessTimes (100 ns units) and the peak working set.
 #include "app/ProcessTimes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real environment: the program's folder, the clock, Qt's message boxes,
 // the beep, the desktop's URL handler, the save and print dialogs, the
 // clipboard and the machine's HID interfaces.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on disk, and the choice of the folder that holds it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "parametres.inf": 80 positional lines of bytes. Qt-free,
 // so the reading rules can be exercised on any bytes without a file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's "open" of an address, and word of its failure. One file per
 // system: ShellOpenPosix.cpp (xdg-open), ShellOpenWindows.cpp (the shell).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SimulatedMachine.h"
 
 TSimulatedMachine::TSimulatedMachine(std::chrono::milliseconds PlugDelay, TSimulatorOptions Options)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine `la16 --simulate` runs on: a simulated HID platform holding a
 // decoy interface from the start and the simulated analyser, paced in real
 // time, plugged in a little later so that the plug-in panel shows first.

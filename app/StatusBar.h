@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar: three sunken text panels spanning 0 to 300, 300 to 600 and
 // 600 to the right edge.
 #pragma once

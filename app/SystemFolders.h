@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folders whose place each system decides for itself: where the user's
 // own files go, what counts as an installed program, where an installed
 // program's guide is and where the save dialog opens by default. One

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trace picture on its way out: the name proposed for a saved trace, the
 // extension of a chosen name, the snapshot read back for printing and its
 // place on the printed page.

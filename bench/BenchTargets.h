@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every benchmark program of la16 shares: repetitions by default, the
 // usual table, then one line per figure saying the figure and its target.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link's throughput: input reports from the simulated platform through
 // the analyser's reader thread and its queue handed over to a handler on
 // the main thread, which runs a real Qt event loop (TQtMainThreadLoop).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The la16 program itself, run as a user runs it, with the measurement probe
 // of app/MeasurementProbe.h: start-up to the first painted main window with
 // its peak resident memory, and the CPU it uses while the simulated analyser

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one restitution costs the window: its 18 reports through the report
 // handler into SampleBuffer and the back buffer, and the copy to the visible
 // picture, on a real main window over the fake environment (offscreen).

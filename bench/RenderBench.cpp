@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing of one restitution: the empty screen, the 900 samples of both
 // groups with edges shown, and the copy to the visible picture.
 #include <benchmark/benchmark.h>

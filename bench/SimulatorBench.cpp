@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast the simulated analyser's firmware produces what it sends, with no
 // pacing: one recording of 2047 samples and its 18 blocks of restitution.
 // The fastest time base records in 68 µs of real time, the budget to beat for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak: a million input reports through a looped acquisition of the whole
 // window on the simulated analyser, unpaced, while the resident memory is
 // sampled. After the warm-up it must stay within a small bound of where it

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with Debian's mingw-w64 (posix thread model,
 # so that std::thread and std::mutex work), linked statically so that the
 # programs need no DLL of the compiler beside them.

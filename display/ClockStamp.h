@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date and time stamp of the trace picture.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two display options of the Options menu. Each item toggles its own
 // check mark when chosen; neither redraws: the choice shows at the next
 // drawing.

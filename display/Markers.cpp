@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cursor readout and measurement markers: overlays drawn on the visible
 // picture once an acquisition is stopped; every PresentScreen erases them.
 #include <QToolButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the trace: the cursor readout's sample and texts, the measurement
 // between the two markers and how a drag moves them. Qt-free: pure functions
 // over the picture's geometry, so every decision can be checked by itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Horizontal navigation through the analyser's memory: the scroll bar's
 // position is ViewOffset; the four buttons move it by 5 or 10 tiles.
 #include <QScrollBar>

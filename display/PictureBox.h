@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture control: holds a picture of the trace's size, shows it, and
 // reports the mouse in picture coordinates.
 #pragma once

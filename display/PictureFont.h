@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The font of the picture's texts: DejaVu Sans, drawn by FreeType, so the
 // picture has the same pixels on every system whatever fonts the machine has.
 // Where it comes from differs per system (PictureFontPosix.cpp,

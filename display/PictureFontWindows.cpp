@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows has no DejaVu Sans and draws text with GDI, whose hinting gives
 // other pixels than FreeType's: the program carries the font in its
 // resources (the build takes Debian's DejaVuSans.ttf, see display/CMakeLists.txt)

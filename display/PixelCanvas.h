@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing primitives of the trace picture: one-pixel lines that stop before
 // their end point, solid or dashed, and text on an opaque white box.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the trace picture to disk as a 24-bit Windows bitmap, atomically.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of files as the link's file calls take them (link/SystemFiles.h):
 // UTF-8 on Windows, where those calls are the wide-character ones, the
 // system's encoding of file names elsewhere.

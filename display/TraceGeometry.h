@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel geometry and colours of the trace picture. Everything that draws on
 // the picture or measures on it (renderer, markers, readout, navigation)
 // takes its numbers from here.

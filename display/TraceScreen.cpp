@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trace picture as the window drives it: the renderer draws, the window
 // supplies what its controls show, the clock and the two surfaces.
 #include <QAction>

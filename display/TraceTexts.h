@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts the trace picture shows for the trigger mode, the pull and the rows.
 #pragma once
 

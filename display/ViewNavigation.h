@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which window of the analyser's memory the picture shows: the view offset's
 // range, the steps of the four move buttons, the bytes of the view position
 // command and when a move has reached an end. Qt-free.

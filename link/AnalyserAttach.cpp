@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attach and detach of the analyser: the controller announces every HID
 // interface of the machine; the analyser is picked out by its ids. Losing it
 // puts the window back to waiting for it, keeping what it shows.

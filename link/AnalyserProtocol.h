@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analyser's wire protocol: its identity, the command codes and the one
 // send buffer. Qt-free; shared by the program, the simulator and la16-capture.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reasons a file operation failed, as the user reads them: in French for
 // the failures a user meets, whatever the system's language. Qt-free.
 #pragma once

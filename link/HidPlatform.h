@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HID platform: the few operations the device controller and its devices
 // need from the system, behind one interface with a Linux (hidraw + udev), a
 // Windows (hid.dll + setupapi.dll) and a simulated implementation. Qt-free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How hidraw's reports differ from the platform's, and the conversion of a
 // read buffer between the two. Pure; no system calls.
 //

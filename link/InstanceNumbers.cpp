@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/InstanceNumbers.h"
 
 std::uint32_t TInstanceNumbers::NumberOf(const std::string& Key) {

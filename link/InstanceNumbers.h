@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instance numbers of hot-plugged interfaces: one per system path, kept for
 // as long as the interface stays plugged in, never given out twice, so that
 // an interface that comes back is told apart from the one that went.

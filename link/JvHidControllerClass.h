@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HID device controller, its devices and their reader threads. The
 // controller keeps one device object per HID interface of the machine,
 // announces arrivals and removals, and lends devices out; a device writes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Handles on hidraw device nodes (internal to the Linux platform).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HID platform on Linux: hidraw device nodes, listed and watched through
 // udev, or through the kernel's own events where udevd does not run. Qt-free.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the link needs from whoever runs the main (user-interface) thread:
 // posting work to it, watching a waitable of the system on it (Waitable.h),
 // and the reader threads' synchronous handoff. Qt-free; QtMainThreadLoop and

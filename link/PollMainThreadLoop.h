@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main-thread loop without Qt, waiting on the system's waitables
 // (WaitForSignals: poll() on POSIX systems, WaitForMultipleObjects on
 // Windows): for tests, the simulator and the headless capture tool. The thread that creates it runs it with RunOnce() or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main-thread loop on Qt's event loop: posted tasks arrive as queued
 // calls, watched waitables and the reader threads' wake-ups through Qt's
 // notifiers (socket notifiers on POSIX systems, event notifiers on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a file whole, on every system, from the system's file calls.
 #include <atomic>
 #include <memory>

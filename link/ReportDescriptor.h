@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Report lengths from a HID report descriptor, as the system reports them:
 // the largest input and output report in bytes, report id byte included; and,
 // per direction, whether the interface numbers its reports. Pure; no system

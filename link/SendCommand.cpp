@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way to talk to the analyser: fill the send buffer, then write it
 // to the analyser when one is held.
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An in-process HID platform for tests and the simulated analyser. Its
 // interfaces are objects that the caller creates, plugs and unplugs, feeds
 // with input reports and whose output reports it collects; they keep the

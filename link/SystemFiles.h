@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files as the programs' careful readers and writers need them from the
 // system, beyond what standard C++ offers: a read that never waits on a pipe
 // or a device, a file made new and exclusively, put on the disk before it

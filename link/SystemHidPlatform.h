@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HID platform of the system the program was built for: hidraw and udev
 // on Linux, hid.dll and setupapi.dll on Windows. Qt-free.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main thread's loop waits on, in the system's own form: a file
 // descriptor that becomes readable on POSIX systems, an event handle that
 // becomes signalled on Windows. The HID platforms give their change notice as

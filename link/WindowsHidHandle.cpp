@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Handles on a Windows HID interface: the main handle (synchronous, for
 // queries and writes) and the read handle (overlapped, with a cancel event).
 #include "link/WindowsHidLibraries.h"

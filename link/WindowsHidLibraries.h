@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry points of hid.dll and setupapi.dll that the Windows HID platform
 // binds at run time (internal to it).
 #pragma once

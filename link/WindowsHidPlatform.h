@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HID platform on Windows: the system's HID library (hid.dll) and its
 // device-installation library (setupapi.dll), both bound by name at run
 // time, file handles on the interface paths, and a hidden window that hears

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/package --chroot: builds the package in a clean Debian 12
 # chroot. The chroot (debootstrap minbase, then apt-get build-dep on
 # debian/control) is kept in $LA16_CHROOT_CACHE, named after the build

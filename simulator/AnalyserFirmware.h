@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated analyser's firmware as a state machine driven by simulated
 // time: no thread and no clock of its own, so every step can be replayed
 // exactly. TSimulatedAnalyser runs it on a thread. Qt-free.

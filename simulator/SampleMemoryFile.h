@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analyser's memory as a text file: one sample per line, four hexadecimal
 // digits, bit k - 1 being input k, MemorySamples lines. la16-uhid-analyser
 // reads a fixed memory from it and writes what the firmware recorded to it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated analyser: its firmware on a thread of its own, answering
 // output reports with input reports as the real device does. Qt-free.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated analyser as a device on the simulated HID platform: an
 // interface with the analyser's ids whose output reports go to the firmware
 // and whose input reports come from it. Also a decoy interface with other ids,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The levels on the simulated analyser's 16 inputs, as functions of the
 // absolute simulated time, so that a change of time base zooms in and out of
 // the same signals. Qt-free.

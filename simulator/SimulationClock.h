@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Maps the simulated analyser's time onto the wall clock. Qt-free.
 #pragma once
 

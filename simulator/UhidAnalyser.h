@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-uhid-analyser from its arguments to its exit status: the simulated
 // analyser's firmware behind a real kernel HID device made through the uhid
 // driver. The outside world (the /dev/uhid node, the signals) is passed in,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-uhid-analyser: the simulated analyser as a real kernel HID device,
 // through /dev/uhid.
 #include <fcntl.h>

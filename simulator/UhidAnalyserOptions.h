@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command line of la16-uhid-analyser. Parsing is a pure function over the
 // argument texts. Qt-free.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The events of the kernel's uhid driver (linux/uhid.h), built and decoded
 // without touching /dev/uhid. Every event crosses /dev/uhid whole, as one
 // struct uhid_event per read() or write(). Qt-free, Linux.

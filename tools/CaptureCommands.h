@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands la16-capture sends, in the program's own encoding, so the
 // analyser cannot tell the tool from the program.
 #pragma once

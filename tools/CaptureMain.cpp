@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-capture: one single acquisition of the analyser's memory, exported as
 // VCD, CSV or a sigrok session, without a window.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command line of la16-capture: what to capture, how to configure the
 // analyser and where to write the samples. Parsing is a pure function over the
 // argument texts so any argv can be thrown at it.

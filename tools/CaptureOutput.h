@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where la16-capture writes its samples. A file is written beside its final
 // name and renamed over it only once complete, so a failed capture or write
 // never leaves a truncated file nor spoils one that was there.

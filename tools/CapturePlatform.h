@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few things la16-capture asks of the system beyond standard C++ and
 // link/SystemFiles.h: its streams, its terminal and the local time.
 // One implementation per system (CapturePlatformPosix.cpp,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-capture's conversation with the analyser, through the same device
 // controller, devices and reader threads as the program: find it by its ids,
 // configure it, run one single acquisition, then fetch the windows of the

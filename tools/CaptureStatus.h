@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exit statuses of la16-capture and the one-line messages that go with them.
 // A script tells the failures apart by the status alone; the message is for
 // the person reading standard error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-capture from its arguments to its exit status, with everything the
 // outside world decides passed in, so that the whole program runs in a test.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the user guide's pictures (docs/guide/images/) of la16 at work on the
 // simulated analyser, as `la16 --simulate` runs it: the analyser is plugged in
 // a second after start, then the pictures follow a session from the first

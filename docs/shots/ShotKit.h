@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the guide's picture taker needs around the real windows: letting the
 // event loop run, waiting for the analyser's restitutions, grabbing widgets,
 // parts of a window or of the screen, and looking at the box or dialog a

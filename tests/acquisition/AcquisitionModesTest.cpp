@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loop, single and halt clicked on the window with the simulated analyser
 // attached: what each leaves usable, the flags, the status text, the commands
 // and what the analyser then does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A shown main window with a simulated analyser attached, for driving the
 // acquisition controls by mouse clicks and reading what reached the analyser.
 #pragma once

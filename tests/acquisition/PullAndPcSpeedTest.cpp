@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pull buttons and the PC speed slider: what they send, save and show.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reception of restitutions, end to end: reports go through the simulated
 // interface, the window's reader thread and its report handler.
 #include <gtest/gtest.h>

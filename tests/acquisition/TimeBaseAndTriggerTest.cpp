@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time base and trigger changed by mouse while the simulated analyser loops:
 // the command on the wire, the cleared picture, the pattern readout, and the
 // setting the analyser then works with.

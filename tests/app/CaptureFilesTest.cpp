@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Captures kept as data from the window: the analyser's whole memory
 // exported as la16-capture writes it, with the view left as it was, and a
 // session opened again showing what the live memory showed, window for

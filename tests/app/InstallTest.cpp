@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The install rules put every file where the installed programs, udev and
 // the desktop look for it: installed into a staging folder (DESTDIR), as a
 // package build does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads back what the program's printing wrote to a PDF printer: the pages,
 // their size, and every picture drawn with the place it was drawn at. Made
 // for Qt's PDF writer, whose page content begins with the matrix from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process's own figures read from /proc, and the request of the
 // measurement probe.
 #include "app/ProcessTimes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on the machine of `la16 --simulate`: the plug-in panel first,
 // then the simulated analyser attached beside the decoy, answering in real
 // time.

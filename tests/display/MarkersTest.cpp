@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cursor readout and the measurement markers on the main window's visible
 // picture: what a press, a drag and the marker button show, and the snapshot
 // each release writes.

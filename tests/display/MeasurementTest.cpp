@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic of reading the trace: which sample a column reads, the
 // readout texts, dt and 1/dt with their units, and the marker drag.
 #include "display/Measurement.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving through the analyser's memory from the main window: what the scroll
 // bar and the four move buttons send, the snapshot, the limit messages, and
 // the window the analyser sends back, with the markers kept on it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel inspection helpers shared by the display suites.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trace picture driven by the main window: what its controls, its clock
 // and its options make the two surfaces show, and the snapshot file.
 #include <gtest/gtest.h>

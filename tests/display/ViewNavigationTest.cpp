@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moves through the analyser's memory: clipping, the end reached and the
 // bytes of the view position command.
 #include "display/ViewNavigation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any argument list for la16-capture: the parser answers with options in
 // their ranges, which written back as arguments parse to the same options, or
 // with an argument failure whose message is one printable line (and valid

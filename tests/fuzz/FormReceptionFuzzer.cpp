@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any sequence of input reports of any length through the main window's
 // report handler, as the reader hands them over once the analyser is
 // attached (offscreen, on the simulated HID platform). Nothing is read past

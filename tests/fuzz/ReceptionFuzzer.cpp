@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any sequence of input reports of any length, as a firmware or a cable might
 // deliver them: each is stored into a sample buffer block by block and fed to
 // the restitution receiver. Nothing is read past a report; a block stores

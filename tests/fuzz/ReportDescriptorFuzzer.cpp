@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a device's report descriptor: the parser reads only those
 // bytes, and either gives lengths with no error or refuses with an error and
 // no lengths.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a capture file: the session reader either gives a capture
 // whose samples keep to the inputs the session has and whose time base is one
 // of the analyser's, or one of its failures with a message; it never reads

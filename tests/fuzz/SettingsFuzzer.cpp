@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file read from any bytes, written back and read again: the
 // written file must give back the same 80 lines, whether it is read whole, in
 // pieces or from disk, and a save that changes one line either leaves a file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-render-memory: the trace picture that an analyser's memory implies,
 // drawn by la16's own renderer, compared pixel for pixel in the trace area
 // with a picture la16 wrote (its snapshot "1.bmp"). The real-kernel scenarios

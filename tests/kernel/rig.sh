@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for the real-kernel scenarios (bash). A scenario is a file
 # tests/kernel/scenarios/NN-name.sh, run in name order by guest-run inside the
 # guest, as root, in a bash of its own; it begins with

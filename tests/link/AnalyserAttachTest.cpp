@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attach and detach of the analyser, end to end: the window on the simulated
 // platform, its controller and devices, and what reaches the wire.
 #include <gtest/gtest.h>

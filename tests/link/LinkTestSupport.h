@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A controller on the simulated platform and the poll loop, recording what
 // it announces.
 #pragma once

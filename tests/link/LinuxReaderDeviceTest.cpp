@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device and its reader thread on the Linux reader of an interface
 // without report ids: the handler sees the report as Windows' HID class
 // gives it, id 0 first, though the node delivers the 64 bytes alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's file calls behind the careful readers and writers, on every
 // system the programs are built for.
 #include "link/SystemFiles.h"

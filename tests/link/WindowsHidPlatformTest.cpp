@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows HID platform on the system's own libraries. Interfaces that a
 // machine may lack are stood in for by named pipes, which open, read and
 // write through the same file calls as a HID interface path.

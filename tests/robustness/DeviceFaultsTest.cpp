@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analyser misbehaving on the USB side while the whole window runs on the
 // simulated platform: pulled out in the middle of a transfer, reads or writes
 // that fail, opens that are refused. Nothing may hang, spin or crash, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the robustness suites break and how they look at the damage: a folder
 // that stops taking files, a disk that fills up, the bytes the process has
 // read, and the trace picture and sample buffer compared with what the

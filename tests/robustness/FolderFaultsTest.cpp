@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program folder going read-only and the disk filling up while the window
 // runs with the simulated analyser: each failed write of the settings file or
 // of a picture is one clear message, the old file stays whole, nothing is

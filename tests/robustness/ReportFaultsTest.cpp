@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Input reports the analyser's firmware should never send, through the reader
 // thread and the window's report handler: short reports, devices declaring
 // short reports, blocks missing, repeated or out of order, and a storm of

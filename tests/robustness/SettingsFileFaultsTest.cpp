@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up on a settings file the program did not write: garbage, huge,
 // unreadable, a folder or a pipe in its place. Start-up always completes, the
 // file becomes the 80 lines the window holds (or stays as it was when it

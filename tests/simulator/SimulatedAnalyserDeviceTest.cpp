@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated analyser plugged into the simulated HID platform, driven
 // through the link's own controller, devices and reader threads.
 #include "simulator/SimulatedAnalyserDevice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading restitutions back the way the program does, for the simulator tests.
 #pragma once
 

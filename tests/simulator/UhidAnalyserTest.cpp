@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole la16-uhid-analyser against a stand-in for the kernel: a
 // SOCK_SEQPACKET socket pair keeps each event whole, as /dev/uhid does, and
 // the test plays the uhid driver's side of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window on the fake environment's simulated HID platform, with the
 // means to plug analysers and other devices in and out, to wait until the
 // window has dealt with them, and to read what went out on the wire.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameterised cases print as their names in test output. A suite brings
 // this in with `using CaseNames::PrintTo;` in the namespace of its case
 // types, where GoogleTest looks for it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An environment for tests: settable folders and clock, scripted save and
 // printer dialogs, a simulated HID platform, and a record of every box shown,
 // every beep, every address opened, every picture copied and every request to

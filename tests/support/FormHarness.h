@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window started in a folder of its own, on a fake environment: the
 // program folder and the per-user data folder are fresh temporary folders.
 #pragma once

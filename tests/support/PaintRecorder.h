@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records what a widget repaints, for tests that check a change repaints what
 // it must and no more.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test entry for suites that need the application object: the program's own
 // application class on Qt's offscreen platform.
 #include <gtest/gtest.h>

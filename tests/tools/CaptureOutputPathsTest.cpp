@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output files named as users type them: spaces and accented names on every
 // system; backslashes, drive letters and the drive-relative form on Windows.
 // A name split at the wrong place put the file beside itself in no folder,

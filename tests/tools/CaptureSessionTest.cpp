@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture tool's session with the analyser, through the link's own
 // controller and reader threads, on the simulated platform.
 #include "tools/CaptureSession.h"

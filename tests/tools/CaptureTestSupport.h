@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Analysers for the capture tool's tests: the simulated one at full speed on
 // a simulated platform, and a scripted one that answers with restitutions of
 // a memory the test chooses, damaged as the test likes.

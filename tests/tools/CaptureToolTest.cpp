@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-capture as a whole: arguments to exit status, messages and files,
 // run in-process on simulated analysers and as the built executable.
 #include "tools/CaptureTool.h"

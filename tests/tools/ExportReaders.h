@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small independent readers of the VCD and CSV files the capture tool writes,
 // and a sample generator, for the export tests.
 #pragma once

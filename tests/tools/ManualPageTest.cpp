@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manual pages document what the programs accept: every option of their
 // command lines, every exit status, every time base and every output format.
 #include <gtest/gtest.h>

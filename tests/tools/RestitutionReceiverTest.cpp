@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reassembly of restitutions from input blocks: only a whole restitution in
 // the analyser's order counts; everything else is incomplete or passed over.
 #include "acquisition/RestitutionReceiver.h"

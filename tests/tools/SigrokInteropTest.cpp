@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VCD the capture tool writes, read by another program: sigrok-cli turns
 // it into one row per timescale unit, which must show every sample's value
 // for the whole of that sample's time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // la16-capture's sigrok sessions of the simulated analyser, read by sigrok
 // itself: sigrok-cli must find the 2047 samples at the time base's exact
 // samplerate, and its UART, I2C and SPI decoders the bytes the simulated

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The guest itself: the HID modules are there, the kernel gives /dev/uhid,
 # udevd runs and the programs under test start.
 . "$RIG_LIB"

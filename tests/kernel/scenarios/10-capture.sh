@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # la16-capture against la16-uhid-analyser on the real kernel: the list, the
 # whole memory in VCD and CSV, one window, and the exit statuses of an
 # analyser pulled out in the middle (7) and of one that never answers (5).

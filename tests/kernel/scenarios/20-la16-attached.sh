@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # la16 with the analyser plugged in before it starts: the attach commands
 # byte for byte, a looped acquisition drawn as the analyser's memory implies,
 # and a scroll position answered with the new window.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # la16 exporting the analyser's whole memory from the window: after a halt
 # and a scroll to 700, "Exporter les données..." fetches the five windows with
 # view position commands, writes them as la16-capture would, and sends the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # la16 started first, the analyser plugged in seconds later: its arrival
 # comes through the udev monitor, la16 attaches and draws the traces.
 . "$RIG_LIB"

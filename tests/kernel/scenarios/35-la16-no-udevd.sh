@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Hot-plug without udevd (a container, a minimal system): la16 started while
 # no udevd runs hears of the analyser plugged in later through the kernel's
 # own events, attaches it and loops with it. udevd comes back afterwards for

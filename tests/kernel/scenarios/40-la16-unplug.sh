@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The analyser pulled out while it streams a looped acquisition, between
 # restitutions and in the middle of one: la16 stays up, says within a second
 # that the analyser is disconnected, and attaches the analyser plugged in

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The analyser's node left 0600 root, la16 and la16-capture run by an
 # unprivileged user: la16 takes the analyser as attached without a reader,
 # la16-capture exits 4 with its message.

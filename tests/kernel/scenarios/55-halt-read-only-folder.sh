@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Halt while the folder of the snapshot refuses new files: la16, run by an
 # unprivileged user whose folder is made read-only during a looped
 # acquisition, sends the halt command at once, before the error box it then

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The udev rule la16 ships, installed: udevadm test tags the analyser's
 # hidraw node with uaccess, and a device of another vendor with nothing.
 . "$RIG_LIB"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # la16-capture.exe, the Windows build, under Wine against la16-uhid-analyser
 # on the real kernel: Wine's HID bus sees the kernel's hidraw node, the tool
 # finds the analyser through setupapi.dll and hid.dll, captures the whole

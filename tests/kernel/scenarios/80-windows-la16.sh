@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # la16.exe, the Windows window, under Wine against la16-uhid-analyser on the
 # real kernel, drawn by Wine's X11 driver on an Xvfb of the guest: the attach
 # commands byte for byte, a looped acquisition whose 1.bmp after halt is the
