@@ -11,15 +11,12 @@
 #include <vector>
 
 #include "acquisition/SampleBuffer.h"
+#include "acquisition/SampleView.h"
 
 /// Samples in the analyser's memory, sample 0 to 2046.
 inline constexpr int WholeMemorySamples = 2047;
 /// The last view offset: its window ends on the last sample of the memory.
 inline constexpr int LastWindowOffset = WholeMemorySamples - SamplesPerWindow;
-
-/// One sample of all 16 inputs: inputs 1-8 in the low byte, 9-16 in the
-/// high byte, bit set for high.
-using TSample = std::uint16_t;
 
 /// The 450 samples of one window, first sample first.
 using TWindowSamples = std::array<TSample, SamplesPerWindow>;
