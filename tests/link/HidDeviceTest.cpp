@@ -182,6 +182,21 @@ TEST_F(HidDevice, ReaderKeepsReadingWhileTheMainThreadIsBusy) {
   EXPECT_EQ(Interface->DroppedReports(), 0U);
 }
 
+// Reports closely following one handed over wait for the period's end to go
+// together: the last of them too, with no report after it to push it.
+TEST_F(HidDevice, HandOverPeriodHoldsReportsBackOnlyUntilItsEnd) {
+  CheckOutReading();
+  Held->SetHandOverPeriodMs(300);
+  Interface->InjectReport({0, 1});
+  ASSERT_TRUE(RunUntil([&] { return Received.size() == 1; }));
+  Interface->InjectReport({0, 2});
+  Interface->InjectReport({0, 3});
+  ASSERT_TRUE(RunUntil([&] { return Received.size() == 3; }));
+  for (std::uint8_t Report = 1; Report <= 3; ++Report) {
+    EXPECT_EQ(Received[Report - 1U].Data, std::vector<std::uint8_t>({Report}));
+  }
+}
+
 TEST_F(HidDevice, StopIsPromptEvenWithTheLongestWait) {
   CheckOutReading();
   Held->SetReaderWaitMs(10000);
