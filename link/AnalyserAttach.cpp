@@ -26,7 +26,7 @@
 namespace {
 // Well under the 18 ms of a restitution: its picture is late by a fraction of
 // a frame at most.
-constexpr int AnalyserHandOverPeriodMs = 20;
+constexpr int AnalyserHandOverPeriodMs = 15;
 
 bool IsAnalyser(const TJvHidDevice& HidDev) {
   return HidDev.VendorID() == AnalyserVendorId && HidDev.ProductID() == AnalyserProductId;
