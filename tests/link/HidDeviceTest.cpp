@@ -285,6 +285,21 @@ INSTANTIATE_TEST_SUITE_P(Bounds, ReaderWait,
                                          TWaitCase{10000, 10000}, TWaitCase{10001, 100},
                                          TWaitCase{20000, 100}, TWaitCase{-1, 100}));
 
+class HandOverPeriod : public HidDevice, public testing::WithParamInterface<TWaitCase> {};
+
+// A period out of bounds would hold reports back for good.
+TEST_P(HandOverPeriod, TakesOnlyValuesFrom0To1000) {
+  ASSERT_TRUE(Controller->CheckOutMatching(Held, 0x04D8, 0x0005));
+  EXPECT_EQ(Held->HandOverPeriodMs(), 0);
+  Held->SetHandOverPeriodMs(7);
+  Held->SetHandOverPeriodMs(GetParam().Value);
+  EXPECT_EQ(Held->HandOverPeriodMs(), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, HandOverPeriod,
+                         testing::Values(TWaitCase{-1, 7}, TWaitCase{0, 0}, TWaitCase{1000, 1000},
+                                         TWaitCase{1001, 7}));
+
 TEST_F(HidDevice, WritesAndQueriesOnlyWhileAccessible) {
   TJvHidDevice* Listed = Controller->Devices().front();
   ASSERT_FALSE(Listed->Accessible());
