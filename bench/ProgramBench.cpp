@@ -4,6 +4,13 @@
 // its peak resident memory, and the CPU it uses while the simulated analyser
 // loops at the bus limit. The program runs from a folder of its own (a copy
 // of the binary), so its settings file is the bench's.
+//
+// The looped share is a long loop's CPU time minus a short one's, over the
+// difference of their lengths: what the program costs to start and to stop
+// cancels out. Each thread is given apart, the simulated analyser's left
+// out; the lowest of the repetitions counts, since other work on the
+// machine only ever adds to it. With a display (scripts/bench starts Xvfb)
+// the program draws on it as a user's does.
 #include <benchmark/benchmark.h>
 
 #include <poll.h>
@@ -12,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -32,10 +40,14 @@ namespace {
 
 constexpr double TargetStartUpMilliseconds = 400;
 constexpr double TargetPeakMegabytes = 80;
-constexpr double TargetCpuShare = 0.05;
-// Measured seconds of the loop: 10, or 1 in a smoke run.
-int LoopSeconds() {
-  return SmokeRun() ? 1 : 10;
+constexpr double TargetCpuShare = 0.04;
+// Measured seconds of the short and the long loop: 2 and 16, or 1 and 2 in a
+// smoke run.
+int ShortLoopSeconds() {
+  return SmokeRun() ? 1 : 2;
+}
+int LongLoopSeconds() {
+  return SmokeRun() ? 2 : 16;
 }
 
 std::int64_t MonotonicNs() {
@@ -83,16 +95,23 @@ struct TRun {
 
 /// Runs the program with LA16_PROBE=Probe and the arguments, and returns the
 /// fields of its probe line. Throws when it fails or outlasts Timeout.
+/// With OnDisplay, on the X display when there is one.
 TRun RunProgram(const std::string& Probe, const std::vector<std::string>& Arguments,
-                std::chrono::seconds Timeout) {
+                std::chrono::seconds Timeout, bool OnDisplay = false) {
+  const char* Display = std::getenv("DISPLAY");
+  const bool X11 = OnDisplay && Display != nullptr && *Display != 0;
   std::vector<std::string> Environment;
   for (char** Each = environ; *Each != nullptr; ++Each) {
-    if (std::string_view(*Each).rfind("LA16_PROBE=", 0) != 0) {
+    const std::string_view Variable(*Each);
+    if (Variable.rfind("LA16_PROBE=", 0) != 0 &&
+        !(X11 && Variable.rfind("QT_QPA_PLATFORM=", 0) == 0)) {
       Environment.emplace_back(*Each);
     }
   }
   Environment.push_back("LA16_PROBE=" + Probe);
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+  if (X11) {
+    Environment.emplace_back("QT_QPA_PLATFORM=xcb");
+  } else if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
     Environment.emplace_back("QT_QPA_PLATFORM=offscreen");
   }
   std::vector<char*> EnvironmentPointers;
@@ -209,21 +228,70 @@ void StartUp(benchmark::State& State) {
 }
 BENCHMARK(StartUp)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
+// CPU seconds of each thread of a loop, by name (threads of one name summed).
+std::map<std::string, double> ThreadSeconds(const TRun& Run) {
+  std::map<std::string, double> Seconds;
+  const auto Found = Run.Probe.find("threads");
+  if (Found == Run.Probe.end()) {
+    throw std::runtime_error("the probe line lacks threads");
+  }
+  std::istringstream Entries(Found->second);
+  std::string Entry;
+  while (std::getline(Entries, Entry, ',')) {
+    const std::size_t Colon = Entry.rfind(':');
+    if (Colon != std::string::npos) {
+      Seconds[Entry.substr(0, Colon)] += std::stod(Entry.substr(Colon + 1));
+    }
+  }
+  return Seconds;
+}
+
+// One repetition of the looped figures, in % of a core and ms.
+struct TLoopFigures {
+  double Program = 0;  ///< every thread but the simulated analyser's
+  double Main = 0;
+  double Reader = 0;
+  double WithSimulator = 0;
+  double RestitutionsPerSecond = 0;
+  double MainMsPerRestitution = 0;
+};
+std::vector<TLoopFigures> LoopRepetitions;
+
 // A looped acquisition at the fastest time base on the simulated analyser,
 // PC speed 100: restitutions follow each other at one report per millisecond.
 void LoopedAcquisitionCpu(benchmark::State& State) {
   for (auto _ : State) {
     try {
-      const TRun Run = RunProgram("loop:" + std::to_string(LoopSeconds()), {"--simulate"},
-                                  std::chrono::seconds(LoopSeconds() + 60));
-      const double Seconds = Number(Run, "seconds");
-      const double Process = Number(Run, "process-cpu-s");
-      const double Simulator = Number(Run, "simulator-cpu-s");
+      const auto Loop = [](int Seconds) {
+        return RunProgram("loop:" + std::to_string(Seconds), {"--simulate"},
+                          std::chrono::seconds(Seconds + 60), true);
+      };
+      const TRun Short = Loop(ShortLoopSeconds());
+      const TRun Long = Loop(LongLoopSeconds());
+      const double Seconds = Number(Long, "seconds") - Number(Short, "seconds");
+      const double Restitutions = Number(Long, "restitutions") - Number(Short, "restitutions");
+      const std::map<std::string, double> Before = ThreadSeconds(Short);
+      TLoopFigures Figures;
+      for (const auto& [Name, Used] : ThreadSeconds(Long)) {
+        const auto Earlier = Before.find(Name);
+        const double Share =
+            (Used - (Earlier != Before.end() ? Earlier->second : 0)) / Seconds * 100;
+        Figures.WithSimulator += Share;
+        Figures.Program += Name == "la16-simulator" ? 0 : Share;
+        Figures.Main += Name == "la16" ? Share : 0;
+        Figures.Reader += Name == "la16-hid-reader" ? Share : 0;
+      }
+      Figures.RestitutionsPerSecond = Restitutions / Seconds;
+      Figures.MainMsPerRestitution =
+          Restitutions > 0 ? Figures.Main / 100 * Seconds / Restitutions * 1000 : 0;
+      LoopRepetitions.push_back(Figures);
       State.SetIterationTime(Seconds);
-      State.counters["program_cpu_pct"] = (Process - Simulator) / Seconds * 100;
-      State.counters["with_simulator_pct"] = Process / Seconds * 100;
-      State.counters["restitutions_per_s"] = Number(Run, "restitutions") / Seconds;
-      State.counters["peak_MB"] = Number(Run, "vm-hwm-kb") / 1024;
+      State.counters["program_cpu_pct"] = Figures.Program;
+      State.counters["main_pct"] = Figures.Main;
+      State.counters["reader_pct"] = Figures.Reader;
+      State.counters["main_ms_per_restitution"] = Figures.MainMsPerRestitution;
+      State.counters["restitutions_per_s"] = Figures.RestitutionsPerSecond;
+      State.counters["peak_MB"] = Number(Long, "vm-hwm-kb") / 1024;
     } catch (const std::exception& Error) {
       State.SkipWithError(Error.what());
       break;
@@ -252,16 +320,23 @@ int main(int Argc, char** Argv) {
                       "Peak resident memory at the first paint: " + Fixed(Peak, 1) +
                           " MB median (target under " + Fixed(TargetPeakMegabytes, 0) + " MB)");
     }
-    if (Figures.Has("LoopedAcquisitionCpu")) {
-      const double Program = Figures.Counter("LoopedAcquisitionCpu", "program_cpu_pct");
-      const double Whole = Figures.Counter("LoopedAcquisitionCpu", "with_simulator_pct");
-      const double Rate = Figures.Counter("LoopedAcquisitionCpu", "restitutions_per_s");
-      PrintTargetLine(Program < TargetCpuShare * 100,
-                      "Looped acquisition at the bus limit (" + Fixed(Rate, 1) +
-                          " restitutions/s, " + std::to_string(LoopSeconds()) +
-                          " s): the program uses " + Fixed(Program, 2) + " % of one core, " +
-                          Fixed(Whole, 2) + " % with the simulated analyser's thread (target " +
-                          "under " + Fixed(TargetCpuShare * 100, 0) + " %)");
+    if (!LoopRepetitions.empty()) {
+      const TLoopFigures& Lowest = *std::min_element(
+          LoopRepetitions.begin(), LoopRepetitions.end(),
+          [](const TLoopFigures& A, const TLoopFigures& B) { return A.Program < B.Program; });
+      PrintTargetLine(
+          Lowest.Program < TargetCpuShare * 100,
+          "Looped acquisition at the bus limit (" + Fixed(Lowest.RestitutionsPerSecond, 1) +
+              " restitutions/s, " + std::to_string(LongLoopSeconds()) + " s minus " +
+              std::to_string(ShortLoopSeconds()) + " s, lowest of " +
+              std::to_string(LoopRepetitions.size()) + "): the program uses " +
+              Fixed(Lowest.Program, 2) + " % of one core (main thread " + Fixed(Lowest.Main, 2) +
+              " %, reader " + Fixed(Lowest.Reader, 2) + " %, others " +
+              Fixed(Lowest.Program - Lowest.Main - Lowest.Reader, 2) + " %), " +
+              Fixed(Lowest.WithSimulator, 2) + " % with the simulated analyser's thread; " +
+              Fixed(Lowest.MainMsPerRestitution, 3) +
+              " ms of the main thread per restitution (target under " +
+              Fixed(TargetCpuShare * 100, 0) + " %)");
     }
   });
 }

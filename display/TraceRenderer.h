@@ -83,8 +83,8 @@ class TTraceRenderer {
   /// The pixels are shared until either side is written.
   void PresentScreen(QImage& Visible);
 
-  /// Where the last DrawClockStamp wrote on the visible picture: the boxes
-  /// of its two texts.
+  /// Where the last DrawClockStamp changed the visible picture: the boxes
+  /// of its two texts, or nothing when it held those pixels already.
   QRect ClockStampArea() const { return StampArea; }
 
  private:

@@ -24,6 +24,10 @@
 #include "link/QtMainThreadLoop.h"
 
 namespace {
+// Well under the 18 ms of a restitution: its picture is late by a fraction of
+// a frame at most.
+constexpr int AnalyserHandOverPeriodMs = 15;
+
 bool IsAnalyser(const TJvHidDevice& HidDev) {
   return HidDev.VendorID() == AnalyserVendorId && HidDev.ProductID() == AnalyserProductId;
 }
@@ -61,6 +65,10 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
     if (JvHidDeviceController1->CheckOutMatching(AnalyserDevice, AnalyserVendorId,
                                                  AnalyserProductId)) {
       CheckedOutAnalysers.push_back(AnalyserDevice);
+      // A restitution streams 18 reports a millisecond apart and nothing
+      // is shown before its last: waking the main thread for each one cost
+      // more than drawing them.
+      AnalyserDevice->SetHandOverPeriodMs(AnalyserHandOverPeriodMs);
       AnalyserDevice->SetOnReport(
           [this](TJvHidDevice& Device, std::uint8_t ReportID, const std::uint8_t* Data,
                  std::uint16_t Size) { AnalyserDeviceData(Device, ReportID, Data, Size); });

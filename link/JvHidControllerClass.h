@@ -14,6 +14,7 @@
 #include "link/MainThreadLoop.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -96,8 +97,16 @@ class TJvHidDeviceReadThread {
   void Execute();
   void Pause();
   /// Reader thread: queues Item, waiting while the queue is full, and asks
-  /// the main thread to take the queue unless it was asked already.
+  /// the main thread to take the queue unless it was asked already or the
+  /// device's handover period defers it.
   void Queue(TQueued Item);
+  /// Reader thread: asks the main thread for a deferred queue once its time
+  /// has come.
+  void HandOverIfDue();
+  /// Reader thread: how long the next read may wait, in ms.
+  int ReadWaitMs();
+  /// Reader thread, QueueLock held by Guard (released here).
+  void AskHandOver(std::unique_lock<std::mutex>& Guard, std::chrono::steady_clock::time_point Now);
 
   TJvHidDevice& Device;
   std::vector<std::uint8_t> Report;
@@ -106,6 +115,10 @@ class TJvHidDeviceReadThread {
   std::deque<TQueued> Queued;
   bool HandOverAsked = false;  // under QueueLock
   bool HandingOver = false;    // main thread only
+  // Under QueueLock: when reports held back are to be handed over, and the
+  // earliest time the next handover may be asked for.
+  std::optional<std::chrono::steady_clock::time_point> DeferredUntil;
+  std::chrono::steady_clock::time_point NextHandOver{};
   std::shared_ptr<int> AliveToken = std::make_shared<int>(0);
   std::atomic<bool> TerminateRequested{false};
   std::atomic<bool> HasFinished{false};
@@ -151,6 +164,15 @@ class TJvHidDevice {
   /// request, in ms; 100 at first; values outside 10..10000 are ignored.
   int ReaderWaitMs() const { return WaitMs.load(); }
   void SetReaderWaitMs(int Value);
+
+  /// The least time between two handovers of reports to the main thread,
+  /// in ms; 0 at first: every report is handed over at once. Otherwise a
+  /// report after a quiet spell still goes at once, and reports that follow
+  /// it closely wait, up to that long, to go together: a steady stream
+  /// wakes the main thread once a period instead of once a report. Values
+  /// outside 0..1000 are ignored.
+  int HandOverPeriodMs() const { return PeriodMs.load(); }
+  void SetHandOverPeriodMs(int Value);
 
   /// Input buffer counts of the main and the read handle: applied at the
   /// next open unless 0 (the system's default), read back after each open,
@@ -225,6 +247,7 @@ class TJvHidDevice {
   bool HasReadWriteAccess = false;
   THidAttributes Attributes;
   std::atomic<int> WaitMs{100};
+  std::atomic<int> PeriodMs{0};
   std::atomic<std::uint32_t> MainBuffers{0};
   std::atomic<std::uint32_t> ReadBuffers{0};
 

@@ -8,6 +8,7 @@
 namespace {
 constexpr int MinReaderWaitMs = 10;
 constexpr int MaxReaderWaitMs = 10000;
+constexpr int MaxHandOverPeriodMs = 1000;
 constexpr std::uint32_t MaxReportSize = 0xFFFF;
 }  // namespace
 
@@ -57,6 +58,12 @@ bool TJvHidDevice::Accessible() const {
 void TJvHidDevice::SetReaderWaitMs(int Value) {
   if (Value >= MinReaderWaitMs && Value <= MaxReaderWaitMs) {
     WaitMs = Value;
+  }
+}
+
+void TJvHidDevice::SetHandOverPeriodMs(int Value) {
+  if (Value >= 0 && Value <= MaxHandOverPeriodMs) {
+    PeriodMs = Value;
   }
 }
 

@@ -269,6 +269,7 @@ void TJvHidDeviceController::CheckIn(TJvHidDevice& Device, TJvHidDataEvent Repor
     Fresh->UnpluggedHandler = std::move(Unplugged);
     Fresh->UnpluggedFromController = UnpluggedFromController;
     Fresh->SetReaderWaitMs(Device.ReaderWaitMs());
+    Fresh->SetHandOverPeriodMs(Device.HandOverPeriodMs());
     *std::find(List.begin(), List.end(), &Device) = Fresh.release();
   } catch (...) {
     // The interface cannot be reopened now: leave the list; the next change

@@ -68,8 +68,9 @@ void TJvHidDeviceReadThread::Execute() {
     bool Cancelled = false;
     if (auto Handle = Device.AcquireReadHandle(Error)) {
       while (!TerminateRequested) {
-        const auto Result = Handle->Read(Report.data(), Length, Device.ReaderWaitMs());
+        const auto Result = Handle->Read(Report.data(), Length, ReadWaitMs());
         if (Result.Status == THidReadResult::TimedOut) {
+          HandOverIfDue();
           continue;
         }
         if (Result.Status == THidReadResult::Report) {
@@ -96,6 +97,7 @@ void TJvHidDeviceReadThread::Execute() {
       continue;
     }
     if (Cancelled) {
+      HandOverIfDue();
       continue;  // the handle was closed or replaced: take it again
     }
     // Errors go in the queue too, so they reach the main thread in order.
@@ -113,10 +115,24 @@ void TJvHidDeviceReadThread::Queue(TQueued Item) {
   if (TerminateRequested) {
     return;
   }
+  const bool Failed = Item.Failed;
   Queued.push_back(std::move(Item));
-  if (std::exchange(HandOverAsked, true)) {
+  if (HandOverAsked) {
     return;  // the main thread takes it with the others
   }
+  const auto Now = std::chrono::steady_clock::now();
+  if (!Failed && Now < NextHandOver) {
+    DeferredUntil = NextHandOver;  // goes with those that follow it closely
+    return;
+  }
+  AskHandOver(Guard, Now);
+}
+
+void TJvHidDeviceReadThread::AskHandOver(std::unique_lock<std::mutex>& Guard,
+                                         std::chrono::steady_clock::time_point Now) {
+  HandOverAsked = true;
+  DeferredUntil.reset();
+  NextHandOver = Now + std::chrono::milliseconds(Device.HandOverPeriodMs());
   Guard.unlock();
   // The reader object goes on the main thread, where this runs: the token
   // tells whether it is still there.
@@ -125,6 +141,26 @@ void TJvHidDeviceReadThread::Queue(TQueued Item) {
       HandOverQueued();
     }
   });
+}
+
+void TJvHidDeviceReadThread::HandOverIfDue() {
+  std::unique_lock Guard(QueueLock);
+  const auto Now = std::chrono::steady_clock::now();
+  if (HandOverAsked || !DeferredUntil || Now < *DeferredUntil) {
+    return;
+  }
+  AskHandOver(Guard, Now);
+}
+
+int TJvHidDeviceReadThread::ReadWaitMs() {
+  const int Longest = Device.ReaderWaitMs();
+  std::lock_guard Guard(QueueLock);
+  if (!DeferredUntil) {
+    return Longest;
+  }
+  const auto Left = std::chrono::ceil<std::chrono::milliseconds>(*DeferredUntil -
+                                                                 std::chrono::steady_clock::now());
+  return static_cast<int>(std::clamp<std::int64_t>(Left.count(), 0, Longest));
 }
 
 bool TJvHidDeviceReadThread::HasQueued() {

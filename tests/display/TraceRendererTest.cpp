@@ -362,6 +362,9 @@ TEST_P(AfterPresent, DrawingOnOneSideLeavesTheOtherAsItWas) {
 
   EXPECT_EQ(Visible != VisibleBefore, GetParam().ChangesVisible);
   EXPECT_EQ(Renderer.BackBuffer() != BackBefore, GetParam().ChangesBack);
+  if (GetParam().ChangesVisible && GetParam().ChangesBack) {
+    EXPECT_EQ(Visible, Renderer.BackBuffer());  // the same stamp on both
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -421,6 +424,9 @@ TEST(ClockStampDrawing, AreaHoldsEveryPixelTheStampWrote) {
   EXPECT_EQ(Renderer.ClockStampArea(), Written);
   EXPECT_EQ(Written.topLeft(), QPoint(20, 4));
   EXPECT_EQ(Written.height(), TextHeight);
+  // The same stamp again changes no pixel: nothing to repaint.
+  Renderer.DrawClockStamp(Visible, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
+  EXPECT_TRUE(Renderer.ClockStampArea().isEmpty());
 }
 
 TEST(PresentScreen, GivesAnEmptyOrMisshapenPictureTheRightShape) {

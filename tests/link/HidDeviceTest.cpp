@@ -182,6 +182,21 @@ TEST_F(HidDevice, ReaderKeepsReadingWhileTheMainThreadIsBusy) {
   EXPECT_EQ(Interface->DroppedReports(), 0U);
 }
 
+// Reports closely following one handed over wait for the period's end to go
+// together: the last of them too, with no report after it to push it.
+TEST_F(HidDevice, HandOverPeriodHoldsReportsBackOnlyUntilItsEnd) {
+  CheckOutReading();
+  Held->SetHandOverPeriodMs(300);
+  Interface->InjectReport({0, 1});
+  ASSERT_TRUE(RunUntil([&] { return Received.size() == 1; }));
+  Interface->InjectReport({0, 2});
+  Interface->InjectReport({0, 3});
+  ASSERT_TRUE(RunUntil([&] { return Received.size() == 3; }));
+  for (std::uint8_t Report = 1; Report <= 3; ++Report) {
+    EXPECT_EQ(Received[Report - 1U].Data, std::vector<std::uint8_t>({Report}));
+  }
+}
+
 TEST_F(HidDevice, StopIsPromptEvenWithTheLongestWait) {
   CheckOutReading();
   Held->SetReaderWaitMs(10000);
@@ -269,6 +284,21 @@ INSTANTIATE_TEST_SUITE_P(Bounds, ReaderWait,
                          testing::Values(TWaitCase{5, 100}, TWaitCase{9, 100}, TWaitCase{10, 10},
                                          TWaitCase{10000, 10000}, TWaitCase{10001, 100},
                                          TWaitCase{20000, 100}, TWaitCase{-1, 100}));
+
+class HandOverPeriod : public HidDevice, public testing::WithParamInterface<TWaitCase> {};
+
+// A period out of bounds would hold reports back for good.
+TEST_P(HandOverPeriod, TakesOnlyValuesFrom0To1000) {
+  ASSERT_TRUE(Controller->CheckOutMatching(Held, 0x04D8, 0x0005));
+  EXPECT_EQ(Held->HandOverPeriodMs(), 0);
+  Held->SetHandOverPeriodMs(7);
+  Held->SetHandOverPeriodMs(GetParam().Value);
+  EXPECT_EQ(Held->HandOverPeriodMs(), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, HandOverPeriod,
+                         testing::Values(TWaitCase{-1, 7}, TWaitCase{0, 0}, TWaitCase{1000, 1000},
+                                         TWaitCase{1001, 7}));
 
 TEST_F(HidDevice, WritesAndQueriesOnlyWhileAccessible) {
   TJvHidDevice* Listed = Controller->Devices().front();
