@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer of la16: la16.exe, la16-capture.exe and the guide
 ; under Program Files, a Start menu entry, sigrok sessions (.sr) opened by
 ; la16, and an uninstaller that Windows lists with the installed programs.
