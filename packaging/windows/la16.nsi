@@ -1,9 +1,11 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer of la16: la16.exe, la16-capture.exe and the guide
 ; under Program Files, a Start menu entry, sigrok sessions (.sr) opened by
 ; la16, and an uninstaller that Windows lists with the installed programs.
 ; scripts/windows-installer builds it with Debian's makensis:
 ;   makensis -DVERSION=1.6 -DLA16=<la16.exe> -DCAPTURE=<la16-capture.exe>
-;            -DGUIDE=<docs/guide> -DFONT_NOTICE=<the picture font's copyright file>
+;            -DGUIDE=<docs/guide> -DNOTICES=<SOURCES.txt and licences\>
+;            -DLICENCE=<COPYING>
 ;            -DOUTFILE=<la16-setup-1.6.exe> -DSIZE_KB=<installed size> la16.nsi
 ; Silent: la16-setup-1.6.exe /S, then "<folder>\uninstall.exe" /S.
 
@@ -13,8 +15,8 @@ Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
-!ifndef VERSION | LA16 | CAPTURE | GUIDE | FONT_NOTICE | OUTFILE | SIZE_KB
-  !error "give -DVERSION, -DLA16, -DCAPTURE, -DGUIDE, -DFONT_NOTICE, -DOUTFILE and -DSIZE_KB"
+!ifndef VERSION | LA16 | CAPTURE | GUIDE | NOTICES | LICENCE | OUTFILE | SIZE_KB
+  !error "give -DVERSION, -DLA16, -DCAPTURE, -DGUIDE, -DNOTICES, -DLICENCE, -DOUTFILE and -DSIZE_KB"
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\la16"
@@ -40,6 +42,12 @@ VIAddVersionKey /LANG=1036 "FileDescription" "Installation de la16 ${VERSION}"
 VIAddVersionKey /LANG=1036 "LegalCopyright" "la16"
 
 !define MUI_FINISHPAGE_RUN "$INSTDIR\la16.exe"
+; The GPL asks nothing of whoever only runs the program: shown, not accepted.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "la16 est un logiciel libre, sous licence GNU GPL version 3 ou ultérieure. \
+  Elle vous permet de le copier, de le modifier et de le redistribuer ; elle est installée, \
+  avec les notices de ce que la16.exe contient, dans le dossier licences."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!insertmacro MUI_PAGE_LICENSE "${LICENCE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -60,9 +68,10 @@ Section "la16"
   SetOutPath "$INSTDIR"
   File "${LA16}"
   File "${CAPTURE}"
-  ; la16.exe draws its picture with the DejaVu Sans it carries: its notice
-  ; goes with every copy.
-  File "/oname=DejaVuSans-licence.txt" "${FONT_NOTICE}"
+  ; The licences of la16 and of everything la16.exe carries (Qt and the
+  ; libraries inside it, libzip, zlib, the MinGW runtime, the picture's font)
+  ; go with every copy, and SOURCES.txt says where their sources are.
+  File /r "${NOTICES}\*"
   ; Beside the program, where la16 looks for its guide.
   SetOutPath "$INSTDIR\docs\guide"
   File /r "${GUIDE}\*"
@@ -96,7 +105,8 @@ SectionEnd
 Section "Uninstall"
   Delete "$INSTDIR\la16.exe"
   Delete "$INSTDIR\la16-capture.exe"
-  Delete "$INSTDIR\DejaVuSans-licence.txt"
+  Delete "$INSTDIR\SOURCES.txt"
+  RMDir /r "$INSTDIR\licences"
   RMDir /r "$INSTDIR\docs\guide"
   RMDir "$INSTDIR\docs"
   Delete "$SMPROGRAMS\la16.lnk"
