@@ -53,9 +53,8 @@ TAnnotations DecodePwm(const TDecoderSpec& Spec, const TSampleView& View) {
     }
     return Out;
   }
-  if (NextEdge(View, Data, 0) < Start) {
-    Sink.PutCut(0, *Start - 1, Data, true, "cycle coupé");
-  }
+  // What comes before the first cycle's start is the end of a cycle not held.
+  Sink.PutCut(0, *Start - 1, Data, true, "cycle coupé");
   while (true) {
     const std::optional<std::size_t> Inactive = NextEdge(View, Data, *Start);
     const std::optional<std::size_t> Next = Inactive ? NextEdge(View, Data, *Inactive) : Inactive;
