@@ -43,6 +43,11 @@ TEvent SigrokEvent(const std::string& Line) {
   int Used = 0;
   std::sscanf(Line.c_str(), "%lld-%lld %*[^:]: %n", &First, &Last, &Used);
   std::string Text = Line.substr(static_cast<std::size_t>(Used));
+  if (Text.ends_with("%")) {  // a PWM cycle's duty
+    char Duty[32];
+    std::snprintf(Duty, sizeof Duty, "%.1f%%", std::stod(Text));
+    return {First, "cycle", Duty};
+  }
   if (!Text.empty() && Text.find_first_not_of("0123456789ABCDEF") == std::string::npos) {
     return {First, "data", Hex(std::stoul(Text, nullptr, 16))};
   }
@@ -90,10 +95,11 @@ std::string SigrokDecoder(const std::string& Spec) {
 }
 
 std::string SigrokClasses(const std::string& Decoder) {
-  return Decoder == "uart"  ? "uart=rx-data:rx-parity-err:rx-warnings"
-         : Decoder == "spi" ? "spi=mosi-data"
-                            : "i2c=start:repeat-start:stop:ack:nack:address-read:address-write:"
-                              "data-read:data-write";
+  return Decoder == "pwm"    ? "pwm=duty-cycle"
+         : Decoder == "uart" ? "uart=rx-data:rx-parity-err:rx-warnings"
+         : Decoder == "spi"  ? "spi=mosi-data"
+                             : "i2c=start:repeat-start:stop:ack:nack:address-read:address-write:"
+                               "data-read:data-write";
 }
 
 }  // namespace
@@ -116,6 +122,8 @@ TEST(SigrokOracle, La16DecodesWhatSigrokDecodes) {
       {"spi 1us", Simulated(4, 0), "spi:clk=12:mosi=13:cs=14"},
       {"spi 2us", Simulated(5, 5 * Ms), "spi:clk=12:mosi=13:cs=14"},
       {"spi 5us early", Simulated(6, 10 * Ms - 150 * Us), "spi:clk=12:mosi=13:cs=14"},
+      {"pwm 1ms", Simulated(13, 0), "pwm:data=15", 0, 2},
+      {"pwm 100us active low", Simulated(10, 7 * Ms), "pwm:data=15:polarity=active-low", 0, 2},
       // Generated faults and settings.
       {"uart parity", Uart({0x41, 0x7E, 0x13}, {7, 'e', 1, false, false, 1}),
        "uart:rx=1:baudrate=9600:data_bits=7:parity=even"},
@@ -179,7 +187,11 @@ TEST(SigrokOracle, La16DecodesWhatSigrokDecodes) {
       Cuts += A.Cut ? 1 : 0;
       const bool Wanted = Decoder != "spi" || A.Event == SpiEvent;
       if (A.Event != "cut" && Wanted && A.FirstSample >= Row.From) {
-        Actual.push_back({A.FirstSample, A.Event, A.Value ? Hex(*A.Value) : ""});
+        const std::size_t Duty = A.ValueText.find("duty=");
+        Actual.push_back({A.FirstSample, A.Event,
+                          Duty != std::string::npos ? A.ValueText.substr(Duty + 5)
+                          : A.Value                 ? Hex(*A.Value)
+                                                    : ""});
       }
     }
     EXPECT_EQ(Cuts, Row.Cuts);
