@@ -16,9 +16,9 @@
 
 /// One option of a decoder (an input is an option whose value is 1..16).
 struct TDecoderOption {
-  const char* Name;     ///< sigrok's name: "rx", "baudrate", "cpol", ...
-  const char* Caption;  ///< French caption for the dialog, UTF-8
-  const char* Default;  ///< "" for an input or option that must be given
+  const char* Name;                 ///< sigrok's name: "rx", "baudrate", "cpol", ...
+  const char* Caption;              ///< French caption for the dialog, UTF-8
+  const char* Default;              ///< "" for an input or option that must be given
   std::vector<const char*> Values;  ///< allowed values; empty for free text
   bool IsInput = false;
   bool Optional = false;  ///< an input that may be left out (SPI's cs, miso, mosi)

@@ -24,7 +24,7 @@ struct TBoundedTime {
 
 /// The pulse of Input at position At.
 struct TPulseFigures {
-  bool High = false;                 ///< level at At
+  bool High = false;                  ///< level at At
   std::optional<TBoundedTime> Width;  ///< the run holding At, edge to edge
   std::optional<double> Period;       ///< this run and the next (or previous) opposite one, whole
   std::optional<double> Frequency;    ///< 1 / Period
@@ -40,11 +40,12 @@ struct TRangeFigures {
   std::optional<double> MeanFrequency;  ///< whole periods between the first and last like edge
   std::optional<double> DutyPercent;    ///< high share over those whole periods
 };
-TRangeFigures MeasureRange(const TSampleView& View, int Input, std::size_t First,
-                           std::size_t Last);
+TRangeFigures MeasureRange(const TSampleView& View, int Input, std::size_t First, std::size_t Last);
 
 /// A time or a frequency written as the dt and 1/dt texts are, in the units
 /// the time base chooses ("40.000µs", "8.333kHz"); for a view with no time
 /// base, units chosen by the value. UTF-8.
 std::string TimeText(double Seconds, const TSampleView& View);
 std::string FrequencyText(double Hertz, const TSampleView& View);
+/// A bounded time as TimeText writes it, after ">" when it is only a bound.
+std::string BoundedTimeText(const TBoundedTime& Time, const TSampleView& View);

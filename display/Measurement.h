@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "acquisition/MeasurementUnits.h"
 #include "display/TraceGeometry.h"
 
 // ---- Cursor readout --------------------------------------------------------
@@ -22,25 +23,6 @@ std::optional<int> ReadoutSample(int X);
 std::string ReadoutText(int Group, std::uint8_t Value);
 
 // ---- Measurement -----------------------------------------------------------
-
-/// How dt and 1/dt are written at one time base.
-struct TMeasurementUnits {
-  const char* TimeUnit;       ///< "µs" or "ms", UTF-8
-  double UnitsPerDivision;    ///< time of one tile in TimeUnit
-  double FrequencyFactor;     ///< 1/dt is multiplied by this
-  const char* FrequencyUnit;  ///< "kHz" or "Hz"
-  int FrequencyDecimals;
-};
-
-/// Decimals of every dt text.
-inline constexpr int DtDecimals = 3;
-
-/// The units of TimeBaseIndex (4..21), or nothing outside the table.
-std::optional<TMeasurementUnits> MeasurementUnits(int TimeBaseIndex);
-
-/// Value in fixed-point notation with exactly Decimals decimals, rounded to
-/// nearest, without grouping or leading zeros ("0.017", "60000.000").
-std::string FixedText(double Value, int Decimals);
 
 /// dt and 1/dt between two markers, in the units of their time base.
 struct TMeasurement {
