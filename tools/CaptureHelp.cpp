@@ -40,6 +40,7 @@ std::string CaptureHelpText() {
          "                         (défaut : sans limite pour le déclenchement,\n"
          "                         10 s pour chaque fenêtre)\n"
          "  -h, --help             affiche cette aide\n"
+         "  --version              affiche la version\n"
          "\n"
          "Une option qui prend une valeur s'écrit aussi --option=VALEUR.\n"
          "Période d'échantillonnage : la base de temps divisée par 30. L'instant de\n"

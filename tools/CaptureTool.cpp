@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CaptureTool.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <exception>
 
+#include "acquisition/SampleExport.h"
+#include "acquisition/SigrokSession.h"
+#include "acquisition/SigrokSessionReader.h"
+#include "link/FileErrors.h"
 #include "link/PollMainThreadLoop.h"
 #include "link/SimulatedHidPlatform.h"
 #include "simulator/SimulatedAnalyserDevice.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureOutput.h"
 #include "tools/CaptureSession.h"
-#include "acquisition/SampleExport.h"
-#include "acquisition/SigrokSession.h"
 
 namespace {
 
@@ -73,6 +76,13 @@ int Capture(TCaptureSession& Session, const TCaptureOptions& Options,
   Info.FirstIndex = Result.FirstIndex;
   Info.Date = Env.Date;
   Info.Version = "la16-capture " LA16_VERSION;
+  // Recorded as the window records its own.
+  Info.Trigger = RecordedTriggerText(static_cast<int>(Options.Trigger));
+  Info.TriggerPattern = Options.TriggerPattern;
+  Info.Pull = RecordedPullText(Options.Pull == TCapturePull::Up     ? 1
+                               : Options.Pull == TCapturePull::Down ? 2
+                                                                    : 0);
+  errno = 0;  // the streams keep no reason of their own
   bool Written = false;
   switch (Options.Format) {
     case TExportFormat::Vcd:
@@ -86,7 +96,7 @@ int Capture(TCaptureSession& Session, const TCaptureOptions& Options,
       break;
   }
   if (!Written) {
-    return Report(Env, WriteFailure(Options.OutputPath));
+    return Report(Env, WriteFailure(Options.OutputPath, errno != 0 ? FileErrorReason(errno) : ""));
   }
   if (std::optional<TCaptureFailure> Failure = Output.Commit()) {
     return Report(Env, *Failure);
@@ -102,8 +112,8 @@ int Run(const std::vector<std::string>& Arguments, TCaptureToolEnvironment& Env)
     return Report(Env, *Failure);
   }
   const TCaptureOptions& Options = std::get<TCaptureOptions>(Parsed);
-  if (Options.Help) {
-    Env.Out << CaptureHelpText();
+  if (Options.Help || Options.Version) {
+    Env.Out << (Options.Help ? CaptureHelpText() : "la16-capture " LA16_VERSION "\n");
     Env.Out.flush();
     return Env.Out ? CaptureSucceeded : Report(Env, WriteFailure(""));
   }
@@ -142,6 +152,11 @@ int Run(const std::vector<std::string>& Arguments, TCaptureToolEnvironment& Env)
 }
 
 }  // namespace
+
+std::string CaptureDateText(const std::tm& Local) {
+  char Text[32];
+  return std::strftime(Text, sizeof Text, "%Y-%m-%dT%H:%M:%S", &Local) > 0 ? Text : "";
+}
 
 std::optional<double> ParseTimeScale(const std::string& Text) {
   double Value = 0;
