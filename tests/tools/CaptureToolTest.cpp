@@ -195,7 +195,7 @@ TEST_F(CaptureTool, FullDeviceIsAWriteError) {
     EXPECT_EQ(Run({"--format", Format, "-o", "/dev/full"}), CaptureWriteError) << Format;
     EXPECT_EQ(
         Err.str(),
-        "la16-capture: " + WriteFailure("/dev/full", "Plus de place sur le disque").Message + "\n");
+        "la16-capture: écriture impossible dans « /dev/full » : Plus de place sur le disque\n");
   }
 }
 
