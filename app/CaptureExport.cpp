@@ -20,6 +20,7 @@
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSession.h"
 #include "app/Environment.h"
+#include "app/ExportFileName.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "app/TraceOutput.h"
@@ -39,12 +40,6 @@ const char* const FailedExport = " Aucun fichier n'a été écrit.";
 
 // How a wait for one restitution ended.
 enum class TWaitEnd { Complete, Incomplete, TimedOut, Lost, Cancelled };
-
-// The file's format, from its extension; a name without one of ours gets ".sr".
-QString WithExportExtension(const QString& Path) {
-  const QString Suffix = QFileInfo(Path).suffix().toLower();
-  return Suffix == "sr" || Suffix == "vcd" || Suffix == "csv" ? Path : Path + QStringLiteral(".sr");
-}
 
 // The file's bytes, or nothing if the archive could not be built.
 std::optional<std::string> ExportBytes(const QString& Path, std::span<const TSample> Samples,
@@ -73,16 +68,18 @@ void TForm1::Exporterlesdonnes1Click() {
     return;
   }
   TSaveDialogRequest Request;
-  Request.Filter = QStringLiteral("Session sigrok (*.sr);;VCD (*.vcd);;CSV (*.csv)");
+  Request.Filter = QString::fromUtf8(ExportDialogFilters);
   Request.InitialFolder = FromSystemFileName(Settings.SaveFolder());
   Request.ProposedName = QStringLiteral("Capture_") + ProposedTraceName(State.ClockStamp).mid(6);
   Request.DefaultSuffix = QStringLiteral("sr");
-  const QString Chosen = Environment.AskSaveFileName(
+  Request.Title = QStringLiteral("Exporter les données");
+  const TSaveDialogAnswer Chosen = Environment.AskSaveFileName(
       Request, [this](const QString& Folder) { RecordSaveFolder(Folder); });
-  if (Chosen.isEmpty()) {
+  if (Chosen.Path.isEmpty()) {
     return;
   }
-  const QString Path = WithExportExtension(Chosen);
+  const QString Path = QString::fromStdString(
+      ExportFileName(Chosen.Path.toStdString(), Chosen.Filter.toStdString()));
   if (QFileInfo::exists(Path) && !Environment.AskYesNo(QStringLiteral(
                                      "Le nom du fichier existe déjà. Voulez-vous l'écraser ?"))) {
     return;

@@ -11,13 +11,21 @@ class QImage;
 class QPrinter;
 class THidPlatform;
 
-/// What the save dialog offers: one filter, the folder it opens in, the name
-/// it proposes and the extension added to a name typed without one.
+/// What the save dialog offers: its filters, the folder it opens in, the name
+/// it proposes, the extension added to a name typed without one and its title.
 struct TSaveDialogRequest {
-  QString Filter;         ///< shown as is, e.g. "BMP (*.bmp)"
+  QString Filter;         ///< shown as is, e.g. "BMP (*.bmp)"; several separated by ";;"
   QString InitialFolder;  ///< empty: the platform's default folder
   QString ProposedName;
-  QString DefaultSuffix;  ///< without the dot
+  /// Without the dot; once the user picks another filter, that filter's.
+  QString DefaultSuffix;
+  QString Title;  ///< empty: the platform's own
+};
+
+/// What the user chose in the save dialog.
+struct TSaveDialogAnswer {
+  QString Path;    ///< empty when cancelled
+  QString Filter;  ///< the filter selected in the type list, as in the request
 };
 
 class TEnvironment {
@@ -55,10 +63,11 @@ class TEnvironment {
   /// The save dialog, modal. FolderEntered runs with each folder it shows
   /// after the first, however the user got there (also a path typed into it),
   /// also when the dialog is then cancelled; not with the folder of a file
-  /// name typed with its path. Returns the chosen path, or an empty text when
-  /// cancelled.
-  virtual QString AskSaveFileName(const TSaveDialogRequest& Request,
-                                  const std::function<void(const QString&)>& FolderEntered) = 0;
+  /// name typed with its path. Returns the chosen path (empty when
+  /// cancelled) and the filter selected.
+  virtual TSaveDialogAnswer AskSaveFileName(
+      const TSaveDialogRequest& Request,
+      const std::function<void(const QString&)>& FolderEntered) = 0;
   /// The open dialog, modal, with Filter (filters separated by ";;") in
   /// InitialFolder (empty: the platform's default). Returns the chosen path,
   /// or an empty text when cancelled.

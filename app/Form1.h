@@ -22,6 +22,7 @@
 #include "app/SettingsFormat.h"
 #include "display/TraceGeometry.h"
 #include "display/TraceRenderer.h"
+#include "display/ViewNavigation.h"
 #include "link/AnalyserProtocol.h"
 
 class QAction;
@@ -143,6 +144,8 @@ class TForm1 : public QMainWindow {
   void SpeedButton2Click();
   void SpeedButton3Click();
   void SpeedButton4Click();
+  /// The wheel over the picture: one tile a notch, through the scroll bar.
+  void Image2MouseWheel(int Delta);
 
   // ---- Cursor readout and measurement markers (display/Markers.cpp) ----
   void SpeedButton26Click();
@@ -469,6 +472,8 @@ class TForm1 : public QMainWindow {
   /// Set when the snapshot of a view change could not be written, so a move
   /// button ends there like the command that failed.
   bool ViewSnapshotFailed = false;
+  /// Parts of a wheel notch turned over the picture.
+  TWheelSteps WheelSteps;
   /// Whether the last attempt to write the snapshot failed (and was reported).
   bool SnapshotWriteFailed = false;
   /// What the analyser's memory view had before a capture was opened.

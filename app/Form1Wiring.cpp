@@ -122,5 +122,7 @@ void TForm1::WireHandlers() {
           [this](int X, int Y) { RunHandler([&] { Image2MouseMove(X, Y); }); });
   connect(Image2, &TPictureBox::MouseReleased, this,
           [this](int X, int Y) { RunHandler([&] { Image2MouseUp(X, Y); }); });
+  connect(Image2, &TPictureBox::WheelTurned, this,
+          [this](int Delta) { RunHandler([&] { Image2MouseWheel(Delta); }); });
   connect(Timer1, &QTimer::timeout, this, [this] { RunHandler([this] { Timer1Timer(); }); });
 }

@@ -14,7 +14,25 @@
 #include "app/QtEnvironment.h"
 #include "display/PictureFont.h"
 
+namespace {
+
+// Standard output's answer to --help or --version: status 0 once written.
+int Answer(const std::string& Text) {
+  return std::fputs(Text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int Argc, char** Argv) {
+  // Answered before Qt opens the display, which it aborts without.
+  switch (FindCommandLineRequest(Argc, Argv)) {
+    case TCommandLineRequest::Help:
+      return Answer(CommandLineHelp());
+    case TCommandLineRequest::Version:
+      return Answer(CommandLineVersion());
+    case TCommandLineRequest::Run:
+      break;
+  }
   ChoosePictureFontEngine();
   TApplication Application(Argc, Argv);  // takes Qt's own options out of Argv
   std::string CaptureFile;

@@ -22,8 +22,11 @@ void TForm1::Sauvegarder1Click() {
   Request.InitialFolder = FromSystemFileName(Settings.SaveFolder());
   Request.ProposedName = ProposedTraceName(State.ClockStamp);
   Request.DefaultSuffix = QStringLiteral("bmp");
-  const QString Chosen = Environment.AskSaveFileName(
-      Request, [this](const QString& Folder) { RecordSaveFolder(Folder); });
+  Request.Title = QStringLiteral("Enregistrer sous");
+  const QString Chosen =
+      Environment
+          .AskSaveFileName(Request, [this](const QString& Folder) { RecordSaveFolder(Folder); })
+          .Path;
   if (Chosen.isEmpty()) {
     return;
   }

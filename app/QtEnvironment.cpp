@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "app/Settings.h"
 #include "app/ShellOpen.h"
@@ -29,6 +30,12 @@ QString WithSeparator(QString Folder) {
 // Boxes belong to the window the user is working in, when there is one.
 QWidget* BoxOwner() {
   return QApplication::activeWindow();
+}
+
+// The extension of a filter's first pattern: "CSV (*.csv)" gives "csv".
+QString FilterSuffix(const QString& Filter) {
+  static const QRegularExpression Pattern(QStringLiteral("\\(\\*\\.(\\w+)"));
+  return Pattern.match(Filter).captured(1);
 }
 
 void ShowBox(QMessageBox::Icon Icon, const QString& Title, const QString& Message) {
@@ -93,9 +100,12 @@ void TQtEnvironment::OpenUrl(const QString& Url, const std::function<void()>& Fa
   ShellOpen(Url, *Openers, Failed);
 }
 
-QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
-                                        const std::function<void(const QString&)>& FolderEntered) {
+TSaveDialogAnswer TQtEnvironment::AskSaveFileName(
+    const TSaveDialogRequest& Request, const std::function<void(const QString&)>& FolderEntered) {
   QFileDialog Dialog(BoxOwner());
+  if (!Request.Title.isEmpty()) {
+    Dialog.setWindowTitle(Request.Title);
+  }
   // Qt's own dialog reports every folder entered; the desktop's may not. The
   // caller asks about overwriting.
   Dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
@@ -103,6 +113,10 @@ QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
   Dialog.setFileMode(QFileDialog::AnyFile);
   Dialog.setNameFilter(Request.Filter);
   Dialog.setDefaultSuffix(Request.DefaultSuffix);
+  // A name typed without an extension takes the type the user picked.
+  QObject::connect(
+      &Dialog, &QFileDialog::filterSelected, &Dialog,
+      [&Dialog](const QString& Filter) { Dialog.setDefaultSuffix(FilterSuffix(Filter)); });
   Dialog.setDirectory(Request.InitialFolder.isEmpty() ? SystemDefaultSaveFolder()
                                                       : Request.InitialFolder);
   Dialog.selectFile(Request.ProposedName);
@@ -123,7 +137,7 @@ QString TQtEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) {
     return {};
   }
-  return Dialog.selectedFiles().constFirst();
+  return {Dialog.selectedFiles().constFirst(), Dialog.selectedNameFilter()};
 }
 
 QString TQtEnvironment::AskOpenFileName(const QString& Filter, const QString& InitialFolder) {

@@ -30,8 +30,9 @@ class TQtEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override;
   void OpenUrl(const QString& Url, const std::function<void()>& Failed) override;
-  QString AskSaveFileName(const TSaveDialogRequest& Request,
-                          const std::function<void(const QString&)>& FolderEntered) override;
+  TSaveDialogAnswer AskSaveFileName(
+      const TSaveDialogRequest& Request,
+      const std::function<void(const QString&)>& FolderEntered) override;
   QString AskOpenFileName(const QString& Filter, const QString& InitialFolder) override;
   bool ChoosePrinter(QPrinter& Printer) override;
   void CopyImage(const QImage& Picture) override;

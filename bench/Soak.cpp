@@ -52,8 +52,8 @@ class TSoakEnvironment : public TEnvironment {
   bool AskYesNo(const QString&) override { return false; }
   void Beep() override {}
   void OpenUrl(const QString&, const std::function<void()>&) override {}
-  QString AskSaveFileName(const TSaveDialogRequest&,
-                          const std::function<void(const QString&)>&) override {
+  TSaveDialogAnswer AskSaveFileName(const TSaveDialogRequest&,
+                                    const std::function<void(const QString&)>&) override {
     return {};
   }
   QString AskOpenFileName(const QString&, const QString&) override { return {}; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Horizontal navigation through the analyser's memory: the scroll bar's
-// position is ViewOffset; the four buttons move it by 5 or 10 tiles.
+// position is ViewOffset; the four buttons move it by 5 or 10 tiles, the
+// mouse wheel over the picture by one tile a notch.
 #include <QScrollBar>
 #include <exception>
 
@@ -52,4 +53,14 @@ void TForm1::SpeedButton3Click() {
 
 void TForm1::SpeedButton4Click() {
   MoveView(-LongViewStep);
+}
+
+void TForm1::Image2MouseWheel(int Delta) {
+  if (!ScrollBar1->isEnabled()) {
+    return;
+  }
+  // The bar clips and sends; the wheel is no move button: an end is silent.
+  if (const int Step = WheelSteps.Take(Delta); Step != 0) {
+    ScrollBar1->setValue(ScrollBar1->value() + Step);
+  }
 }

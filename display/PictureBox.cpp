@@ -3,6 +3,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "display/TraceGeometry.h"
 
@@ -43,4 +44,12 @@ void TPictureBox::mouseMoveEvent(QMouseEvent* Event) {
 void TPictureBox::mouseReleaseEvent(QMouseEvent* Event) {
   const QPoint At = Event->position().toPoint();
   Q_EMIT MouseReleased(At.x(), At.y());
+}
+
+void TPictureBox::wheelEvent(QWheelEvent* Event) {
+  // Taken here either way: the window behind has nothing to scroll.
+  Event->accept();
+  if (Event->buttons() == Qt::NoButton && Event->angleDelta().y() != 0) {
+    Q_EMIT WheelTurned(Event->angleDelta().y());
+  }
 }

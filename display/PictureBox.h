@@ -32,12 +32,16 @@ class TPictureBox : public QWidget {
   void MouseMoved(int X, int Y);
   /// A mouse button released after a press on the picture.
   void MouseReleased(int X, int Y);
+  /// The wheel turned over the picture with no mouse button held: Delta in
+  /// eighths of a degree, positive away from the user.
+  void WheelTurned(int Delta);
 
  protected:
   void paintEvent(QPaintEvent* Event) override;
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseMoveEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;
+  void wheelEvent(QWheelEvent* Event) override;
 
  private:
   QImage Own;

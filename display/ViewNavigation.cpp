@@ -17,6 +17,15 @@ TViewMove PlanViewMove(int Offset, int Step, int Last) {
   return Move;
 }
 
+int TWheelSteps::Take(int Delta) {
+  Pending += Delta;
+  const long long Notches = Pending / WheelNotch;  // towards zero: a part stays
+  Pending -= Notches * WheelNotch;
+  return static_cast<int>(std::clamp(-Notches * SamplesPerDivision,
+                                     -static_cast<long long>(ViewOffsetMax) - 1,
+                                     static_cast<long long>(ViewOffsetMax) + 1));
+}
+
 TViewPositionBytes ViewPositionBytes(int Offset) {
   const int Clipped = std::clamp(Offset, ViewOffsetMin, ViewOffsetMax);
   return {static_cast<std::uint8_t>(Clipped / 256), static_cast<std::uint8_t>(Clipped % 256)};

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which window of the analyser's memory the picture shows: the view offset's
-// range, the steps of the four move buttons, the bytes of the view position
-// command and when a move has reached an end. Qt-free.
+// range, the steps of the four move buttons and of the mouse wheel, the bytes
+// of the view position command and when a move has reached an end. Qt-free.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,23 @@ inline constexpr int ViewOffsetMax = 1597;
 /// Steps of the move buttons, in samples: 5 and 10 tiles.
 inline constexpr int ShortViewStep = 5 * SamplesPerDivision;  // 150
 inline constexpr int LongViewStep = 10 * SamplesPerDivision;  // 300
+
+/// Angle units of one notch of a mouse wheel (eighths of a degree).
+inline constexpr int WheelNotch = 120;
+
+/// The mouse wheel's turns gathered into whole notches, one tile each:
+/// touchpads send parts of a notch, which add up.
+class TWheelSteps {
+ public:
+  /// Takes Delta angle units (positive: turned up, away from the user) and
+  /// returns the offset change of the notches they complete: 30 samples
+  /// towards later ones per notch turned down, earlier ones per notch up;
+  /// within ±(ViewOffsetMax + 1), however large the turn.
+  int Take(int Delta);
+
+ private:
+  long long Pending = 0;  // angle units of a notch not yet complete
+};
 
 /// The end a move ran into, if any.
 enum class TViewLimit { None, End, Start };

@@ -49,6 +49,7 @@ std::string CaptureHelpText() {
          "  --report FICHIER       fichier des annotations et mesures (défaut : sortie\n"
          "                         standard) ; sans -o, aucun échantillon écrit\n"
          "  -h, --help             affiche cette aide\n"
+         "  --version              affiche la version\n"
          "\n"
          "Une option qui prend une valeur s'écrit aussi --option=VALEUR.\n"
          "Période d'échantillonnage : la base de temps divisée par 30. L'instant de\n"

@@ -14,10 +14,7 @@ namespace {
 std::string Now() {
   const std::time_t Time = std::time(nullptr);
   std::tm Local{};
-  char Text[32];
-  return LocalTime(Time, Local) && std::strftime(Text, sizeof Text, "%Y-%m-%d %H:%M:%S", &Local) > 0
-             ? Text
-             : "";
+  return LocalTime(Time, Local) ? CaptureDateText(Local) : "";
 }
 
 }  // namespace

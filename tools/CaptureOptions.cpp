@@ -11,6 +11,7 @@ namespace {
 
 enum TOptionId {
   OptHelp,
+  OptVersion,
   OptList,
   OptSimulate,
   OptTimeBase,
@@ -38,6 +39,7 @@ struct TOptionDef {
 
 constexpr std::array<TOptionDef, OptionCount> OptionDefs = {{
     {"--help", "-h", false, OptHelp},
+    {"--version", "", false, OptVersion},
     {"--list", "", false, OptList},
     {"--simulate", "", false, OptSimulate},
     {"--time-base", "", true, OptTimeBase},
@@ -353,8 +355,9 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
       if (Inline) {
         return Bad(QuoteArgument(Def->Long) + " ne prend pas de valeur");
       }
-      if (Def->Id == OptHelp) {
-        Options.Help = true;
+      if (Def->Id == OptHelp || Def->Id == OptVersion) {
+        Options.Help = Def->Id == OptHelp;
+        Options.Version = Def->Id == OptVersion;
         return Options;
       }
       Options.List = Options.List || Def->Id == OptList;

@@ -33,6 +33,7 @@ enum class TExportFormat { Vcd, Csv, Sigrok };
 /// Everything the command line decides.
 struct TCaptureOptions {
   bool Help = false;      ///< --help: print the help and do nothing else
+  bool Version = false;   ///< --version: print the version and do nothing else
   bool List = false;      ///< --list: print the analysers found and stop
   bool Simulate = false;  ///< --simulate: use the simulated analyser
   /// --time-base; the tool always sends it, since the export needs the period.
@@ -69,7 +70,8 @@ inline constexpr int MaxTimeoutSeconds = 86400;
 
 /// Parses the arguments that follow the program name. Returns the options,
 /// or a failure with CaptureBadArguments and a one-line message naming the
-/// offending argument. --help ends the parse at once with Help set.
+/// offending argument. --help and --version end the parse at once with Help
+/// or Version set.
 std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
     const std::vector<std::string>& Arguments);
 

@@ -62,11 +62,12 @@ TCaptureFailure TimedOutFailure(std::string_view What, double Seconds) {
           "délai dépassé (" + std::string(Number) + " s) pendant : " + std::string(What)};
 }
 
-TCaptureFailure WriteFailure(std::string_view Target) {
+TCaptureFailure WriteFailure(std::string_view Target, std::string_view Reason) {
+  const std::string Because = Reason.empty() ? std::string() : " : " + std::string(Reason);
   if (Target.empty()) {
-    return {CaptureWriteError, "écriture impossible sur la sortie standard"};
+    return {CaptureWriteError, "écriture impossible sur la sortie standard" + Because};
   }
-  return {CaptureWriteError, "écriture impossible dans " + QuoteArgument(Target)};
+  return {CaptureWriteError, "écriture impossible dans " + QuoteArgument(Target) + Because};
 }
 
 TCaptureFailure DeviceLostFailure(std::string_view Path, std::string_view Reason) {

@@ -41,8 +41,8 @@ TCaptureFailure NoAnalyserFailure(bool Simulated);
 TCaptureFailure TimedOutFailure(std::string_view What, double Seconds);
 
 /// The failure for output that could not be written; Target is the file name
-/// or empty for standard output.
-TCaptureFailure WriteFailure(std::string_view Target);
+/// or empty for standard output, Reason the system's (FileErrors.h), if known.
+TCaptureFailure WriteFailure(std::string_view Target, std::string_view Reason = {});
 
 /// The failure for an analyser at Path that went away or could no longer be
 /// read during the capture; Reason says which.

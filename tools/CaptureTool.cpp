@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CaptureTool.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -10,7 +11,9 @@
 #include "acquisition/CaptureFileReaders.h"
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSession.h"
+#include "acquisition/SigrokSessionReader.h"
 #include "analysis/Report.h"
+#include "link/FileErrors.h"
 #include "link/PollMainThreadLoop.h"
 #include "link/SimulatedHidPlatform.h"
 #include "link/SystemFiles.h"
@@ -154,6 +157,13 @@ int Capture(TCaptureSession* Session, const TCaptureOptions& Options,
     Info.FirstIndex = Result.FirstIndex;
     Info.Date = Env.Date;
     Info.Version = "la16-capture " LA16_VERSION;
+    // Recorded as the window records its own.
+    Info.Trigger = RecordedTriggerText(static_cast<int>(Options.Trigger));
+    Info.TriggerPattern = Options.TriggerPattern;
+    Info.Pull = RecordedPullText(Options.Pull == TCapturePull::Up     ? 1
+                                 : Options.Pull == TCapturePull::Down ? 2
+                                                                      : 0);
+    errno = 0;  // the streams keep no reason of their own
     bool Written = false;
     switch (Options.Format) {
       case TExportFormat::Vcd:
@@ -167,7 +177,8 @@ int Capture(TCaptureSession* Session, const TCaptureOptions& Options,
         break;
     }
     if (!Written) {
-      return Report(Env, WriteFailure(Options.OutputPath));
+      return Report(Env,
+                    WriteFailure(Options.OutputPath, errno != 0 ? FileErrorReason(errno) : ""));
     }
     if (std::optional<TCaptureFailure> Failure = Output->Commit()) {
       return Report(Env, *Failure);
@@ -195,8 +206,8 @@ int Run(const std::vector<std::string>& Arguments, TCaptureToolEnvironment& Env)
     return Report(Env, *Failure);
   }
   const TCaptureOptions& Options = std::get<TCaptureOptions>(Parsed);
-  if (Options.Help) {
-    Env.Out << CaptureHelpText();
+  if (Options.Help || Options.Version) {
+    Env.Out << (Options.Help ? CaptureHelpText() : "la16-capture " LA16_VERSION "\n");
     Env.Out.flush();
     return Env.Out ? CaptureSucceeded : Report(Env, WriteFailure(""));
   }
@@ -238,6 +249,11 @@ int Run(const std::vector<std::string>& Arguments, TCaptureToolEnvironment& Env)
 }
 
 }  // namespace
+
+std::string CaptureDateText(const std::tm& Local) {
+  char Text[32];
+  return std::strftime(Text, sizeof Text, "%Y-%m-%dT%H:%M:%S", &Local) > 0 ? Text : "";
+}
 
 std::optional<double> ParseTimeScale(const std::string& Text) {
   double Value = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,7 +30,8 @@ struct TCaptureToolEnvironment {
   std::function<std::unique_ptr<THidPlatform>()> HardwarePlatform;
   /// Value of SimulationTimeScaleVariable, if set.
   std::optional<std::string> SimulationTimeScale;
-  /// Text of the VCD $date section.
+  /// When the capture is taken (CaptureDateText): the VCD's $date, the
+  /// session's date.
   std::string Date;
   /// Shorter limits for the waits of a capture, for tests.
   std::optional<std::chrono::milliseconds> WindowTimeout;
@@ -39,6 +41,10 @@ struct TCaptureToolEnvironment {
 /// Runs la16-capture with Arguments (without the program name); returns the
 /// exit status (TCaptureStatus).
 int RunCaptureTool(const std::vector<std::string>& Arguments, TCaptureToolEnvironment& Env);
+
+/// A date and time as the window records them in its files, ISO 8601
+/// without a zone: "2026-03-01T09:07:05".
+std::string CaptureDateText(const std::tm& Local);
 
 /// The time scale in Text: a decimal number from 0 to 1000; nothing if it is
 /// not one.

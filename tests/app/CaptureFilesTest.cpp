@@ -144,6 +144,16 @@ TEST_F(CaptureFiles, ExportWritesTheWholeMemoryAndLeavesTheViewAsItWas) {
   }
 }
 
+TEST_F(CaptureFiles, TheTypePickedInTheDialogDecidesTheFormatOfANameTypedWithoutOne) {
+  Env().SaveDialogFilter = QStringLiteral("CSV (*.csv)");
+  const QString Typed = Export(QStringLiteral("essai"));
+  Export(QStringLiteral("essai.VCD"));  // a typed extension wins
+  EXPECT_EQ(Env().SaveDialogs.back().Title, QStringLiteral("Exporter les données"));
+  std::vector<std::string> Header;
+  EXPECT_EQ(ReadCsv(FileBytes(Typed + QStringLiteral(".csv")), Header).size(), Memory.size());
+  EXPECT_FALSE(ReadVcd(FileBytes(Typed + QStringLiteral(".VCD"))).States.empty());
+}
+
 // The window a scroll asked for, still on its way, is not the first
 // window's answer: taken for it, every window would be shifted by one.
 TEST_F(CaptureFiles, AnExportRightAfterAScrollHoldsTheMemoryAndShowsTheScrolledWindow) {

@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <ostream>
+#include <sstream>
 #include <vector>
+#ifdef LA16_EXECUTABLE
+#include <sys/wait.h>
+#endif
 
 namespace {
 using CaseNames::PrintTo;
@@ -54,5 +60,25 @@ TEST(CommandLineUsage, IsOneLineNamingTheOption) {
   EXPECT_EQ(Usage.find('\n'), std::string::npos);
   EXPECT_NE(Usage.find("--simulate"), std::string::npos);
 }
+
+#ifdef LA16_EXECUTABLE
+// The built program where there is no display: Qt aborts if it gets to open one.
+TEST(La16Executable, AnswersHelpAndVersionOnStandardOutputWithoutADisplay) {
+  const std::string Dir = testing::TempDir();
+  for (const auto& [Arguments, Status, Stream, Expected] :
+       {std::tuple("--version", 0, "out", CommandLineVersion()),
+        {"--bogus --help", 0, "out", CommandLineHelp()},
+        {"-platform offscreen --bogus", 2, "err", std::string(CommandLineUsage) + "\n"}}) {
+    const std::string Command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
+                                std::string(LA16_EXECUTABLE) + "' " + Arguments + " > '" + Dir +
+                                "out' 2> '" + Dir + "err'";
+    const int Ended = std::system(Command.c_str());
+    EXPECT_EQ(WIFEXITED(Ended) ? WEXITSTATUS(Ended) : -1, Status) << Arguments;
+    std::stringstream Said;
+    Said << std::ifstream(Dir + Stream).rdbuf();
+    EXPECT_TRUE(Said.str().ends_with(Expected)) << Said.str();  // after what Qt may say
+  }
+}
+#endif
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -14,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/Application.h"
+#include "app/ExportFileName.h"
 #include "app/QtEnvironment.h"
 #include "app/Settings.h"
 #include "app/TraceOutput.h"
@@ -77,6 +79,7 @@ TEST_F(Output, SaveDialogOffersBmpTheSaveFolderAndTheStampsName) {
   EXPECT_EQ(Request.InitialFolder, QDir::toNativeSeparators(SaveDir.path()));
   EXPECT_EQ(Request.ProposedName, QStringLiteral("Trace_1_3_2026__9_07_05"));
   EXPECT_EQ(Request.DefaultSuffix, QStringLiteral("bmp"));
+  EXPECT_EQ(Request.Title, QStringLiteral("Enregistrer sous"));
   EXPECT_TRUE(QDir(SaveDir.path()).isEmpty());  // cancelled: nothing written
 }
 
@@ -346,13 +349,16 @@ class QtSaveDialog : public testing::Test {
       }
       Act(*Dialog);
     });
-    const TSaveDialogRequest Request{QStringLiteral("BMP (*.bmp)"), Folder.path(),
-                                     QStringLiteral("Trace_1_3_2026__9_07_05"),
-                                     QStringLiteral("bmp")};
-    return Environment.AskSaveFileName(Request,
-                                       [this](const QString& Path) { Entered.push_back(Path); });
+    const TSaveDialogAnswer Answer = Environment.AskSaveFileName(
+        Request, [this](const QString& Path) { Entered.push_back(Path); });
+    Picked = Answer.Filter;
+    return Answer.Path;
   }
   QTemporaryDir Folder;
+  TSaveDialogRequest Request{QStringLiteral("BMP (*.bmp)"), Folder.path(),
+                             QStringLiteral("Trace_1_3_2026__9_07_05"), QStringLiteral("bmp"),
+                             QString()};
+  QString Picked;
   TQtEnvironment Environment;
   std::vector<QString> Entered;
 };
@@ -402,6 +408,22 @@ TEST_F(QtSaveDialog, AFolderTypedIntoTheNameBoxIsReportedAFileTypedWithItsPathIs
   });
   EXPECT_EQ(Chosen, Other + QStringLiteral("/essai.bmp"));
   EXPECT_EQ(Entered, std::vector<QString>{Sub});
+}
+
+TEST_F(QtSaveDialog, ANameTypedWithoutAnExtensionTakesTheTypePickedUnderTheRequestsTitle) {
+  Request = {QString::fromUtf8(ExportDialogFilters), Folder.path(), QString(), QStringLiteral("sr"),
+             QStringLiteral("Exporter les données")};
+  const QString Chosen = Run([&](QFileDialog& Dialog) {
+    EXPECT_EQ(Dialog.windowTitle(), Request.Title);
+    auto* Types = Dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* Name = Dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(Types != nullptr && Name != nullptr);
+    QTest::keyClick(Types, Qt::Key_End);  // the last type, as the user picks it
+    Name->setText(QStringLiteral("essai"));
+    QTest::keyClick(Name, Qt::Key_Return);
+  });
+  EXPECT_EQ(Chosen, QDir(Folder.path()).absoluteFilePath(QStringLiteral("essai.csv")));
+  EXPECT_EQ(Picked, QStringLiteral("CSV (*.csv)"));
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 // the window the analyser sends back, with the markers kept on it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -93,6 +95,26 @@ TEST_F(Navigation, TheBarHoldsTheWholeMemoryAndNoMore) {
   Form->ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   Form->ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(Form->ScrollBar1->value(), 2);
+}
+
+TEST_F(Navigation, TheWheelOverThePictureMovesATileANotchAndStopsSilentlyAtTheEnd) {
+  const auto Turn = [this](int Delta, Qt::MouseButtons Buttons = Qt::NoButton) {
+    QWheelEvent Event({300, 200}, Form->Image2->mapToGlobal(QPointF(300, 200)), {}, {0, Delta},
+                      Buttons, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Form->Image2, &Event);
+  };
+  Form->ScrollBar1->setValue(1560);
+  const std::size_t Before = Analyser->WrittenReports().size();
+  Turn(-120), Turn(-120), Turn(-120);  // down: 1590, 1597 clipped, then the end
+  Turn(120, Qt::LeftButton);           // a button held: nothing
+  Turn(120);                           // up: 1567
+  Form->ScrollBar1->setEnabled(false);
+  Turn(120);
+  EXPECT_EQ(SentSince(Before), (std::vector<TReportHead>{{0, cmdViewPosition, 6, 54},
+                                                         {0, cmdViewPosition, 6, 61},
+                                                         {0, cmdViewPosition, 6, 31}}));
+  EXPECT_EQ(Environment().Beeps, 0);
+  EXPECT_TRUE(Environment().Boxes.empty());
 }
 
 TEST_F(Navigation, AClickGivesTheBarTheKeysEachMoveSendsOneCommand) {

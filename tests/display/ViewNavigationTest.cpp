@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -48,6 +51,20 @@ INSTANTIATE_TEST_SUITE_P(
                     TMoveCase{"ForwardFromTheStart", 0, ShortViewStep, 150, TViewLimit::None},
                     TMoveCase{"BackFromTheEnd", 1597, -LongViewStep, 1297, TViewLimit::None}),
     [](const testing::TestParamInfo<TMoveCase>& Info) { return std::string(Info.param.Name); });
+
+TEST(WheelSteps, ANotchDownIsATileLaterAndPartsOfANotchAddUp) {
+  constexpr int Most = std::numeric_limits<int>::max();
+  const std::vector<std::pair<std::vector<int>, std::vector<int>>> Rows = {
+      {{-120, 120}, {30, -30}},
+      {{-100, -100, -40}, {0, 30, 30}},
+      {{Most, -Most - 1}, {-1598, 1598}}};
+  for (const auto& [Deltas, Steps] : Rows) {
+    TWheelSteps Wheel;
+    for (std::size_t I = 0; I < Deltas.size(); ++I) {
+      EXPECT_EQ(Wheel.Take(Deltas[I]), Steps[I]) << testing::PrintToString(Deltas) << I;
+    }
+  }
+}
 
 struct TBytesCase {
   int Offset;

@@ -43,8 +43,8 @@ std::vector<QString> TFakeEnvironment::Messages(TBoxKind Kind) const {
   return Found;
 }
 
-QString TFakeEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
-                                          const std::function<void(const QString&)>& Entered) {
+TSaveDialogAnswer TFakeEnvironment::AskSaveFileName(
+    const TSaveDialogRequest& Request, const std::function<void(const QString&)>& Entered) {
   SaveDialogs.push_back(Request);
   QString Shown = Request.InitialFolder;
   for (const QString& Folder : SaveDialogVisits) {
@@ -55,7 +55,9 @@ QString TFakeEnvironment::AskSaveFileName(const TSaveDialogRequest& Request,
     return {};
   }
   const QString Name = SaveDialogTypedName.isEmpty() ? Request.ProposedName : SaveDialogTypedName;
-  return QDir::isAbsolutePath(Name) ? Name : QDir(Shown).filePath(Name);
+  return {QDir::isAbsolutePath(Name) ? Name : QDir(Shown).filePath(Name),
+          SaveDialogFilter.isEmpty() ? Request.Filter.section(QStringLiteral(";;"), 0, 0)
+                                     : SaveDialogFilter};
 }
 
 bool TFakeEnvironment::ChoosePrinter(QPrinter& Printer) {

@@ -31,8 +31,9 @@ class TFakeEnvironment : public TEnvironment {
   bool AskYesNo(const QString& Message) override;
   void Beep() override { ++Beeps; }
   void OpenUrl(const QString& Url, const std::function<void()>& Failed) override;
-  QString AskSaveFileName(const TSaveDialogRequest& Request,
-                          const std::function<void(const QString&)>& FolderEntered) override;
+  TSaveDialogAnswer AskSaveFileName(
+      const TSaveDialogRequest& Request,
+      const std::function<void(const QString&)>& FolderEntered) override;
   QString AskOpenFileName(const QString& Filter, const QString& InitialFolder) override {
     OpenDialogs.push_back({Filter, InitialFolder});
     return OpenDialogAnswer;
@@ -62,10 +63,13 @@ class TFakeEnvironment : public TEnvironment {
 
   /// The save dialog: the user moves through SaveDialogVisits, then accepts
   /// or cancels. An accepted name is SaveDialogTypedName, or the proposed one
-  /// when empty; a relative name lies in the folder shown last.
+  /// when empty; a relative name lies in the folder shown last. The filter
+  /// picked is SaveDialogFilter, or the request's first when empty; the name
+  /// comes back as typed, with no extension added.
   std::vector<QString> SaveDialogVisits;
   bool SaveDialogAccepts = false;
   QString SaveDialogTypedName;
+  QString SaveDialogFilter;
   std::vector<TSaveDialogRequest> SaveDialogs;
 
   /// The open dialog returns this path (empty: cancelled); its filter and

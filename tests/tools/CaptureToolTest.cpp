@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "acquisition/SampleExport.h"
+#include "acquisition/SigrokSessionReader.h"
 #include "analysis/Report.h"
 #include "link/PollMainThreadLoop.h"
 #include "tests/tools/CaptureTestSupport.h"
@@ -177,9 +178,12 @@ TEST_F(CaptureTool, FailedCaptureLeavesTheExistingFileAlone) {
 
 TEST_F(CaptureTool, UnwritableOutputFailsBeforeTheAnalyserIsTouched) {
   TSimulatedAnalyserDevice& Device = PlugAnalyser();
-  for (const std::string& Path : {(Dir / "missing" / "capture.csv").string(), Dir.string() + "/"}) {
+  for (const auto& [Path, Reason] :
+       {std::pair((Dir / "missing" / "capture.csv").string(), "Aucun fichier ou dossier de ce nom"),
+        std::pair(Dir.string() + "/", "C'est un dossier")}) {
     EXPECT_EQ(Run({"--format", "csv", "-o", Path}), CaptureWriteError) << Path;
-    EXPECT_EQ(Err.str(), "la16-capture: " + WriteFailure(Path).Message + "\n");
+    EXPECT_EQ(Err.str(), "la16-capture: écriture impossible dans " + QuoteArgument(Path) + " : " +
+                             Reason + "\n");
   }
   EXPECT_TRUE(Device.HidInterface().WrittenReports().empty());
   EXPECT_TRUE(LeftInDir().empty());
@@ -192,7 +196,9 @@ TEST_F(CaptureTool, FullDeviceIsAWriteError) {
   PlugAnalyser();
   for (const char* Format : {"vcd", "sr"}) {
     EXPECT_EQ(Run({"--format", Format, "-o", "/dev/full"}), CaptureWriteError) << Format;
-    EXPECT_EQ(Err.str(), "la16-capture: " + WriteFailure("/dev/full").Message + "\n");
+    EXPECT_EQ(
+        Err.str(),
+        "la16-capture: écriture impossible dans « /dev/full » : Plus de place sur le disque\n");
   }
 }
 
@@ -247,6 +253,20 @@ TEST_F(CaptureTool, WindowGoesToStandardOutputWithItsMemoryIndices) {
     ASSERT_EQ(Rows[I].Index, static_cast<long long>(1200 + I));
     ASSERT_EQ(Rows[I].Sample, Memory[1200 + I]);
   }
+}
+
+TEST_F(CaptureTool, SessionRecordsTheTriggerThePullAndTheDateAsTheWindowDoes) {
+  PlugAnalyser();
+  ASSERT_EQ(
+      Run({"--window", "0", "--trigger", "pattern=10000001", "--pull", "down", "--format", "sr"}),
+      CaptureSucceeded);
+  const auto Read = std::get<TOpenedCapture>(ReadSigrokSession(Out.str(), "s.sr"));
+  EXPECT_EQ(std::tuple(Read.TriggerMode, Read.TriggerPattern, Read.Pull),
+            std::tuple(1, 0x81, 2));  // the window's "Interne Egal" and "Down"
+  std::tm Local{};
+  Local.tm_year = 126, Local.tm_mon = 2, Local.tm_mday = 1, Local.tm_hour = 9, Local.tm_min = 7,
+  Local.tm_sec = 5;
+  EXPECT_EQ(CaptureDateText(Local), "2026-03-01T09:07:05");  // as Qt's ISO date
 }
 
 TEST_F(CaptureTool, ProgressOnATerminal) {
@@ -338,13 +358,17 @@ TEST_F(CaptureExecutable, WritesAVcdOfTheWholeMemoryThatSigrokReads) {
 TEST_F(CaptureExecutable, StatusesAndMessages) {
   EXPECT_EQ(Execute({"--help"}), CaptureSucceeded);
   EXPECT_NE(StandardOutput.find("Codes de sortie"), std::string::npos);
+  EXPECT_EQ(Execute({"--version"}), CaptureSucceeded);
+  EXPECT_EQ(StandardOutput, "la16-capture " LA16_VERSION "\n");
 
   EXPECT_EQ(Execute({"--time-base", "3ms"}), CaptureBadArguments);
   EXPECT_EQ(StandardError.rfind("la16-capture: --time-base attend", 0), 0U) << StandardError;
   EXPECT_EQ(StandardOutput, "");
 
   EXPECT_EQ(Execute({"--simulate", "--window", "10", "-o", "nowhere/w.csv"}), CaptureWriteError);
-  EXPECT_EQ(StandardError, "la16-capture: " + WriteFailure("nowhere/w.csv").Message + "\n");
+  EXPECT_EQ(StandardError,
+            "la16-capture: écriture impossible dans « nowhere/w.csv » : Aucun fichier "
+            "ou dossier de ce nom\n");
 
   EXPECT_EQ(Execute({"--simulate", "--window", "10", "--format", "csv"}), CaptureSucceeded);
   std::vector<std::string> Header;
