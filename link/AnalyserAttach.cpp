@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "acquisition/PcSpeedSetting.h"
+#include "app/CaptureFiles.h"
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
@@ -99,7 +100,7 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
   }
   GroupBox5->setEnabled(false);  // 11
   Panel3->hide();                // 12
-  UpdateExportState();
+  CaptureFiles->AnalyserChanged();
 }
 
 void TForm1::JvHidDeviceController1Removal(TJvHidDevice& HidDev) {
@@ -169,5 +170,5 @@ void TForm1::WaitForAnalyserAgain() {
   Panel6->hide();
   Panel3->show();
   PullOwedOnAttach = true;
-  UpdateExportState();  // nothing left to fetch from, unless a capture is open
+  CaptureFiles->AnalyserChanged();  // nothing left to fetch from, unless a capture is open
 }

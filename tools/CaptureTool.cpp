@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <exception>
 
+#include "acquisition/SampleExport.h"
+#include "acquisition/SigrokSession.h"
 #include "link/PollMainThreadLoop.h"
 #include "link/SimulatedHidPlatform.h"
 #include "simulator/SimulatedAnalyserDevice.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureOutput.h"
 #include "tools/CaptureSession.h"
-#include "acquisition/SampleExport.h"
-#include "acquisition/SigrokSession.h"
 
 namespace {
 
@@ -73,19 +73,7 @@ int Capture(TCaptureSession& Session, const TCaptureOptions& Options,
   Info.FirstIndex = Result.FirstIndex;
   Info.Date = Env.Date;
   Info.Version = "la16-capture " LA16_VERSION;
-  bool Written = false;
-  switch (Options.Format) {
-    case TExportFormat::Vcd:
-      Written = WriteVcd(Output.Stream(), Result.Samples, Info);
-      break;
-    case TExportFormat::Csv:
-      Written = WriteCsv(Output.Stream(), Result.Samples, Info);
-      break;
-    case TExportFormat::Sigrok:
-      Written = WriteSigrokSession(Output.Stream(), Result.Samples, Info);
-      break;
-  }
-  if (!Written) {
+  if (!WriteSamples(Output.Stream(), Options.Format, Result.Samples, Info)) {
     return Report(Env, WriteFailure(Options.OutputPath));
   }
   if (std::optional<TCaptureFailure> Failure = Output.Commit()) {
@@ -135,8 +123,8 @@ int Run(const std::vector<std::string>& Arguments, TCaptureToolEnvironment& Env)
   TPollMainThreadLoop Loop;
   TCaptureSession Session(*Platform, Loop);
   if (Env.WindowTimeout || Env.StallLimit) {
-    Session.SetLimits(Env.WindowTimeout.value_or(DefaultWindowTimeout),
-                      Env.StallLimit.value_or(DefaultStallLimit));
+    Session.SetLimits(Env.WindowTimeout.value_or(CaptureToolFetch.WindowTimeout),
+                      Env.StallLimit.value_or(CaptureToolFetch.StallLimit));
   }
   return Options.List ? List(Session, Options, Env) : Capture(Session, Options, Env);
 }
