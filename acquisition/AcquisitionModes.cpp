@@ -76,7 +76,7 @@ void TForm1::SpeedButton23Click() {
 // Loop.
 void TForm1::SpeedButton24Click() {
   CaptureFiles->Leave();
-  Panel6->hide();
+  CaptureFiles->OweStartPrompt(false);
   EnableConfiguration(*this, true);
   ScrollBar1->setEnabled(true);
   for (QToolButton* Button : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4}) {

@@ -111,7 +111,14 @@ void TCaptureFiles::Leave() {
   const QSignalBlocker Quiet(Form.ScrollBar1);
   Form.ScrollBar1->setMaximum(ViewOffsetMax);
   Form.ScrollBar1->setValue(LiveViewOffset);
+  Form.Panel6->setVisible(StartPromptOwed);
   AnalyserChanged();
+}
+
+void TCaptureFiles::OweStartPrompt(bool Owed) {
+  StartPromptOwed = Owed;
+  // A capture on screen is never covered.
+  Form.Panel6->setVisible(Owed && !Capture);
 }
 
 TSampleView TCaptureFiles::ShownSamples() const {

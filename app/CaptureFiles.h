@@ -47,6 +47,10 @@ class TCaptureFiles {
   void RecordedScreen(TScreenState& State) const;
   /// The scroll bar moved over a capture: the snapshot, then the new window.
   void ShowWindowAfterMove(int Offset);
+  /// Whether the start prompt (Panel6) is owed: from an attach until a loop
+  /// starts or the analyser goes. It shows only while no capture is on
+  /// screen, and comes back when the capture is left.
+  void OweStartPrompt(bool Owed);
 
   // ---- Export (app/CaptureFilesExport.cpp) ----
   /// Asks for a file name, then exports to it.
@@ -83,6 +87,7 @@ class TCaptureFiles {
   /// What the analyser's memory view had before a capture was opened.
   int LiveTimeBaseIndex = 0;
   int LiveViewOffset = 0;
+  bool StartPromptOwed = false;
 
   /// The export under way: its file, what it records, whether the folder
   /// is remembered once it is written.

@@ -69,8 +69,8 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
   } else {
     HidDev.SetOnReport(nullptr);  // stays with the controller; no reader runs
   }
-  Panel6->show();          // 4
-  SendCommand(cmdAttach);  // 5
+  CaptureFiles->OweStartPrompt(true);  // 4
+  SendCommand(cmdAttach);              // 5
 
   // 6: an empty or non-numeric setting leaves the slider where it is.
   if (const std::optional<int> PcSpeed = ParsePcSpeedSetting(Settings.PcSpeedSetting())) {
@@ -167,7 +167,7 @@ void TForm1::WaitForAnalyserAgain() {
   Panel5->hide();
   Image9->hide();
   Image8->hide();
-  Panel6->hide();
+  CaptureFiles->OweStartPrompt(false);
   Panel3->show();
   PullOwedOnAttach = true;
   CaptureFiles->AnalyserChanged();  // nothing left to fetch from, unless a capture is open

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
+#include <QGroupBox>
 #include <QScrollBar>
 #include <QToolButton>
 #include <cstdlib>
@@ -250,6 +252,22 @@ TEST_F(CaptureFiles, BadFilesAreRefusedAndChangeNothing) {
     EXPECT_EQ(Visible(*Form), Before);
     EXPECT_EQ(Form->StatusBar1->PanelText(1), Status);
   }
+}
+
+// The start prompt drawn over a capture opened before the analyser came;
+// then missing where it belongs once the capture is left.
+TEST(CaptureFilesStartPrompt, NeverCoversACaptureAndComesBackWhenItIsLeft) {
+  TAnalyserRig Rig;
+  TForm1& Form = Rig.Start("100", "");
+  const QString Path = Rig.Harness.DataDir.filePath(QStringLiteral("early.sr"));
+  std::ofstream(Path.toStdString(), std::ios::binary)
+      << *BuildSigrokSession(std::vector<TSample>(900, 5), TExportInfo());
+  ASSERT_TRUE(Form.OpenCapture(Path));
+  Rig.PlugAnswering();
+  ASSERT_TRUE(Form.GroupBox2->isEnabled());
+  EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+  Form.SpeedButton25->click();  // a single acquisition: back to the analyser's memory
+  EXPECT_TRUE(Form.Panel6->isVisibleTo(&Form));
 }
 
 TEST_F(CaptureFiles, AnAnalyserThatStopsAnsweringLeavesNoFileAndOneMessage) {
