@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <exception>
 
+#include "app/CaptureFiles.h"
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
@@ -74,8 +75,8 @@ void TForm1::SpeedButton23Click() {
 
 // Loop.
 void TForm1::SpeedButton24Click() {
-  LeaveCapture();
-  Panel6->hide();
+  CaptureFiles->Leave();
+  CaptureFiles->OweStartPrompt(false);
   EnableConfiguration(*this, true);
   ScrollBar1->setEnabled(true);
   for (QToolButton* Button : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4}) {
@@ -93,7 +94,7 @@ void TForm1::SpeedButton24Click() {
 
 // Single.
 void TForm1::SpeedButton25Click() {
-  LeaveCapture();
+  CaptureFiles->Leave();
   EnableConfiguration(*this, false);
   EnableSaveAndPrintButton(*this, true);
   State.AcquisitionStopped = 1;

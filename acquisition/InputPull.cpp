@@ -8,14 +8,11 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 
-void TForm1::DrawPullLabel() {
-  TPull Pull = TPull::None;
+TPull TForm1::CheckedPull() const {
   if (RadioButton5->isChecked()) {
-    Pull = TPull::Up;
-  } else if (RadioButton6->isChecked()) {
-    Pull = TPull::Down;
+    return TPull::Up;
   }
-  Renderer.DrawPullLabel(Pull);
+  return RadioButton6->isChecked() ? TPull::Down : TPull::None;
 }
 
 void TForm1::ChoosePull(std::uint8_t P1, const char* Setting) {

@@ -2,42 +2,26 @@
 #include "acquisition/MeasurementUnits.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 
-namespace {
-
-// One row per time base, in TimeBaseIndex order from 4 (1 µs per division).
-// The time per division is written in the dt unit so that it is exact.
-constexpr int FirstIndex = 4;
-constexpr std::array<TMeasurementUnits, 18> UnitsTable = {{
-    {"µs", 1, 1000, "kHz", 3},
-    {"µs", 2, 1000, "kHz", 3},
-    {"µs", 5, 1000, "kHz", 3},
-    {"µs", 10, 1000, "kHz", 3},
-    {"µs", 20, 1000, "kHz", 3},
-    {"µs", 50, 1000, "kHz", 3},
-    {"ms", 0.1, 1, "kHz", 3},
-    {"ms", 0.2, 1, "kHz", 3},
-    {"ms", 0.5, 1000, "Hz", 2},
-    {"ms", 1, 1000, "Hz", 2},
-    {"ms", 2, 1000, "Hz", 2},
-    {"ms", 5, 1000, "Hz", 2},
-    {"ms", 10, 1000, "Hz", 2},
-    {"ms", 20, 1000, "Hz", 2},
-    {"ms", 50, 1000, "Hz", 2},
-    {"ms", 100, 1000, "Hz", 2},
-    {"ms", 200, 1000, "Hz", 2},
-    {"ms", 500, 1000, "Hz", 2},
-}};
-
-}  // namespace
+#include "acquisition/TimeBase.h"
 
 std::optional<TMeasurementUnits> MeasurementUnits(int TimeBaseIndex) {
-  const int Row = TimeBaseIndex - FirstIndex;
-  if (Row < 0 || Row >= static_cast<int>(UnitsTable.size())) {
+  const TTimeBase* Base = FindTimeBase(TimeBaseIndex);
+  if (Base == nullptr) {
     return std::nullopt;
   }
-  return UnitsTable[static_cast<std::size_t>(Row)];
+  // Whole microseconds per division, so that the time per division is
+  // exact in the dt unit (100 / 1000 is the double nearest 0.1).
+  const auto Micro = static_cast<double>(std::llround(Base->SecondsPerDivision * 1e6));
+  if (Micro < 100) {
+    return TMeasurementUnits{"µs", Micro, 1000, "kHz", 3};
+  }
+  if (Micro < 500) {
+    return TMeasurementUnits{"ms", Micro / 1000, 1, "kHz", 3};
+  }
+  return TMeasurementUnits{"ms", Micro / 1000, 1000, "Hz", 2};
 }
 
 std::string FixedText(double Value, int Decimals) {

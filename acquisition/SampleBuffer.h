@@ -10,10 +10,9 @@
 #include <optional>
 #include <vector>
 
+#include "acquisition/SampleView.h"
 #include "link/AnalyserProtocol.h"
 
-/// Samples of each input in one restitution, and cells per plane.
-inline constexpr int SamplesPerWindow = 450;
 /// Samples carried by a full block and by the last block of a group.
 inline constexpr int SamplesPerFullBlock = 63;
 inline constexpr int SamplesPerLastBlock = 9;

@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "acquisition/SigrokSession.h"
+
 namespace {
 
 constexpr int InputCount = 16;
@@ -182,4 +184,42 @@ bool WriteCsv(std::ostream& Out, std::span<const TSample> Samples, const TExport
     Writer.MaybeFlush();
   }
   return Writer.Finish();
+}
+
+std::optional<TExportFormat> ExportFormatNamed(std::string_view Text) {
+  std::string Lower(Text);
+  for (char& C : Lower) {
+    C = C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C;
+  }
+  if (Lower == "vcd") {
+    return TExportFormat::Vcd;
+  }
+  if (Lower == "csv") {
+    return TExportFormat::Csv;
+  }
+  if (Lower == "sr") {
+    return TExportFormat::Sigrok;
+  }
+  return std::nullopt;
+}
+
+std::optional<TExportFormat> ExportFormatOfName(std::string_view Name) {
+  const std::size_t Dot = Name.rfind('.');
+  if (Dot == std::string_view::npos || Dot == 0) {
+    return std::nullopt;
+  }
+  return ExportFormatNamed(Name.substr(Dot + 1));
+}
+
+bool WriteSamples(std::ostream& Out, TExportFormat Format, std::span<const TSample> Samples,
+                  const TExportInfo& Info) {
+  switch (Format) {
+    case TExportFormat::Vcd:
+      return WriteVcd(Out, Samples, Info);
+    case TExportFormat::Csv:
+      return WriteCsv(Out, Samples, Info);
+    case TExportFormat::Sigrok:
+      return WriteSigrokSession(Out, Samples, Info);
+  }
+  return false;
 }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "acquisition/TimeBase.h"
 #include "acquisition/WindowPlan.h"
@@ -60,3 +62,18 @@ bool WriteVcd(std::ostream& Out, std::span<const TSample> Samples, const TExport
 /// row per sample with its memory index, its time in seconds from the first
 /// sample written and the 16 inputs as 0 or 1. Returns false on a write error.
 bool WriteCsv(std::ostream& Out, std::span<const TSample> Samples, const TExportInfo& Info);
+
+/// The formats samples are written in.
+enum class TExportFormat { Vcd, Csv, Sigrok };
+
+/// The format Text names ("vcd", "csv" or "sr", in any case), or nothing.
+std::optional<TExportFormat> ExportFormatNamed(std::string_view Text);
+
+/// The format the extension of the file name Name stands for (the text after
+/// its last dot; a name's leading dot starts no extension), or nothing.
+std::optional<TExportFormat> ExportFormatOfName(std::string_view Name);
+
+/// Writes Samples to Out in Format. Returns false if the file could not be
+/// built or the stream reported a write error.
+bool WriteSamples(std::ostream& Out, TExportFormat Format, std::span<const TSample> Samples,
+                  const TExportInfo& Info);

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <exception>
 
+#include "app/CaptureFiles.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
 #include "app/StatusBar.h"
@@ -35,11 +36,7 @@ void TForm1::AnalyserDeviceData(TJvHidDevice& /*HidDev*/, std::uint8_t /*ReportI
                                 const std::uint8_t* Data, std::uint16_t Size) {
   // The restitutions an export asks for are the export's, never drawn; a
   // capture from a file shown in the window is not drawn over.
-  if (ExportReports) {
-    ExportReports(Data, Size);
-    return;
-  }
-  if (Capture) {
+  if (CaptureFiles->TakeReport(Data, Size)) {
     return;
   }
   // A report too short to hold even its block code carries nothing.

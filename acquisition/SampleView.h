@@ -11,6 +11,10 @@
 
 struct TTimeBase;
 
+/// Samples of each input in one restitution (a window of the memory, the
+/// picture's 450 columns), numbered 1..450 where a window is drawn.
+inline constexpr int SamplesPerWindow = 450;
+
 /// One sample of all 16 inputs: inputs 1-8 in the low byte, 9-16 in the
 /// high byte, bit set for high.
 using TSample = std::uint16_t;

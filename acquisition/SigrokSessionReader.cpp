@@ -119,7 +119,7 @@ TEntryRead ReadEntry(zip_t* Archive, const std::string& Name, std::uint64_t Limi
   };
   for (std::size_t Mode = 0; Mode < TriggerTexts.size(); ++Mode) {
     if (Text("trigger") == TriggerTexts[Mode]) {
-      Capture.TriggerMode = static_cast<int>(Mode);
+      Capture.TriggerMode = static_cast<TTriggerMode>(Mode);
     }
   }
   if (const auto Pattern = WholeNumber(Text("trigger pattern")); Pattern && *Pattern >= 0) {
@@ -127,7 +127,7 @@ TEntryRead ReadEntry(zip_t* Archive, const std::string& Name, std::uint64_t Limi
   }
   for (std::size_t Pull = 1; Pull < PullTexts.size(); ++Pull) {
     if (Text("pull") == PullTexts[Pull]) {
-      Capture.Pull = static_cast<int>(Pull);
+      Capture.Pull = static_cast<TPull>(Pull);
     }
   }
   if (const auto First = WholeNumber(Text("first memory index"));
@@ -212,15 +212,17 @@ const TTimeBase* TimeBaseOfSampleRate(std::uint64_t Hertz) {
   return nullptr;
 }
 
-std::string RecordedTriggerText(int TriggerMode) {
-  return TriggerMode >= 0 && TriggerMode < static_cast<int>(TriggerTexts.size())
-             ? TriggerTexts[static_cast<std::size_t>(TriggerMode)]
+std::string RecordedTriggerText(TTriggerMode Mode) {
+  const int Index = static_cast<int>(Mode);
+  return Index >= 0 && Index < static_cast<int>(TriggerTexts.size())
+             ? TriggerTexts[static_cast<std::size_t>(Index)]
              : "";
 }
 
-std::string RecordedPullText(int Pull) {
-  return Pull > 0 && Pull < static_cast<int>(PullTexts.size())
-             ? PullTexts[static_cast<std::size_t>(Pull)]
+std::string RecordedPullText(TPull Pull) {
+  const int Index = static_cast<int>(Pull);
+  return Index > 0 && Index < static_cast<int>(PullTexts.size())
+             ? PullTexts[static_cast<std::size_t>(Index)]
              : "";
 }
 

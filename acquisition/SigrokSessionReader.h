@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "acquisition/TimeBase.h"
+#include "acquisition/TriggerTexts.h"
 #include "acquisition/WindowPlan.h"
 
 /// Largest capture file read at all; the caller refuses a larger file
@@ -20,9 +21,6 @@
 inline constexpr std::uint64_t MaxCaptureFileBytes = 64ULL * 1024 * 1024;
 /// Largest number of samples kept from a session.
 inline constexpr std::size_t MaxCaptureSamples = 16U * 1024 * 1024;
-
-/// Trigger modes as la16 records them: the radio buttons' order.
-inline constexpr int NoRecordedTrigger = -1;
 
 /// A capture read from a file.
 struct TOpenedCapture {
@@ -32,11 +30,11 @@ struct TOpenedCapture {
   const TTimeBase* TimeBase = nullptr;
   double SecondsPerSample = 0.0;  ///< time between two samples, from the file
   int FirstIndex = 0;             ///< memory index of Samples[0] (la16's sessions), else 0
-  /// What la16 recorded: trigger mode 0..3 (NoRecordedTrigger for another
-  /// writer's session), the pattern of inputs 1-8, pull 0 none, 1 up, 2 down.
-  int TriggerMode = NoRecordedTrigger;
+  /// What la16 recorded: trigger mode (None for another writer's session),
+  /// the pattern of inputs 1-8, the pull.
+  TTriggerMode TriggerMode = TTriggerMode::None;
   std::uint8_t TriggerPattern = 0;
-  int Pull = 0;
+  TPull Pull = TPull::None;
 };
 
 /// Why a file cannot be opened as a capture.
@@ -77,5 +75,5 @@ std::uint64_t ParseSigrokSampleRate(std::string_view Text);
 const TTimeBase* TimeBaseOfSampleRate(std::uint64_t Hertz);
 
 /// Texts of the [la16] group for the trigger and pull of a capture.
-std::string RecordedTriggerText(int TriggerMode);
-std::string RecordedPullText(int Pull);
+std::string RecordedTriggerText(TTriggerMode Mode);
+std::string RecordedPullText(TPull Pull);

@@ -4,10 +4,6 @@
 #include "acquisition/TimeBase.h"
 #include "app/Form1.h"
 
-void TForm1::DrawTimeBaseLabel() {
-  Renderer.DrawTimeBaseLabel(State.TimeBaseIndex);
-}
-
 void TForm1::TimeBaseButtonClick(int Index) {
   const TTimeBase* Base = FindTimeBase(Index);
   if (Base == nullptr) {  // no such button: nothing to select

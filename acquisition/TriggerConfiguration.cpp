@@ -31,14 +31,6 @@ TTriggerMode TForm1::CheckedTriggerMode() const {
   return TTriggerMode::None;
 }
 
-void TForm1::DrawTriggerStatus() {
-  std::array<bool, 8> Boxes{};
-  for (std::size_t K = 0; K < Boxes.size(); ++K) {
-    Boxes[K] = CheckBoxes[K]->isChecked();
-  }
-  Renderer.DrawTriggerStatus(CheckedTriggerMode(), Boxes);
-}
-
 void TForm1::SelectTriggerMode(int Mode) {
   // Checking a button that was not checked runs its handler, which calls
   // back here; the button is then already checked and nothing runs twice.

@@ -1,10 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the trigger configuration shown in the status bar: the pattern
-// readout. The mode's name on the trace picture is in display/TraceTexts.
+// readout, and the trigger mode and pull as types. The mode's name on the
+// trace picture is in display/TraceTexts.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+/// The checked trigger mode button; the values are those the analyser is sent.
+/// None stands for no button checked yet (the first screens of start-up) or
+/// for a capture that records no mode.
+enum class TTriggerMode {
+  None = -1,
+  SynchOff = 0,
+  InternalEqual = 1,
+  ExternalHigh = 2,
+  ExternalLow = 3
+};
+
+/// The checked pull button, if any.
+enum class TPull { None, Up, Down };
 
 /// Trigger modes as sent with cmdTriggerMode.
 inline constexpr int TriggerModeOff = 0;

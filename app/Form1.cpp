@@ -20,6 +20,7 @@
 #include "acquisition/TimeBase.h"
 #include "acquisition/TriggerTexts.h"
 #include "app/Application.h"
+#include "app/CaptureFiles.h"
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/FormBuilding.h"
@@ -44,6 +45,7 @@ TForm1::TForm1(TEnvironment& Environment, QWidget* Parent)
                  Qt::WindowCloseButtonHint);
   setFont(FormBuilding::DialogFont());
 
+  CaptureFiles = std::make_unique<TCaptureFiles>(*this);
   auto* Client = new QWidget(this);
   Client->setObjectName(QStringLiteral("ClientArea"));
   Client->setFixedSize(ClientWidth, ClientHeight);

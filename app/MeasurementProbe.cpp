@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "acquisition/TimeBase.h"
+#include "app/CaptureFiles.h"
 #include "app/Form1.h"
 #include "app/ProcessTimes.h"
 #include "app/StatusBar.h"
@@ -214,13 +215,15 @@ class TStepsProbe : public QObject {
                        " snapshot=" + Form.FileInProgramFolder("1.bmp").toStdString());
         return true;
       case TProbeStep::Export: {
-        // The export waits for its windows in a loop of its own: no poll
-        // runs this script meanwhile.
-        Poll.stop();
         const QString Path = Form.FileInProgramFolder(
             QStringLiteral("export.") + QString::fromUtf8(ExportFormats[Current.Value]));
-        const bool Written = Form.ExportTo(Path);
-        Poll.start();
+        if (Begin) {
+          ExportStarted = Form.CaptureFiles->ExportTo(Path);
+        }
+        if (Form.CaptureFiles->Exporting()) {
+          return false;
+        }
+        const bool Written = ExportStarted && Form.CaptureFiles->LastExportWritten();
         PrintProbeLine("export file=" + Path.toStdString() + " written=" + (Written ? "1" : "0") +
                        " position=" + std::to_string(Form.ScrollBar1->value()) +
                        " restitutions=" + std::to_string(Form.RestitutionsShown));
@@ -286,6 +289,7 @@ class TStepsProbe : public QObject {
   std::size_t Index = 0;
   bool Started = false;
   std::int64_t Target = 0;
+  bool ExportStarted = false;
   std::int64_t FirstShown = 0;
   std::int32_t FirstCount = 0;
   std::int64_t LastBegun = 0;

@@ -16,9 +16,9 @@ namespace {
 constexpr double TargetMilliseconds = 0.3;
 
 // Inputs toggling at different rates, so most samples draw an edge somewhere.
-std::array<std::uint8_t, SamplesPerTransfer> MakeSamples() {
-  std::array<std::uint8_t, SamplesPerTransfer> Samples{};
-  for (int N = 0; N < SamplesPerTransfer; ++N) {
+std::array<std::uint8_t, SamplesPerWindow> MakeSamples() {
+  std::array<std::uint8_t, SamplesPerWindow> Samples{};
+  for (int N = 0; N < SamplesPerWindow; ++N) {
     Samples[static_cast<std::size_t>(N)] = static_cast<std::uint8_t>(N ^ (N >> 3));
   }
   return Samples;
@@ -38,7 +38,7 @@ void RenderRestitution(benchmark::State& State) {
   for (auto _ : State) {
     Renderer.RedrawScreen(Screen, Visible, Now);
     for (int Group = 1; Group <= 2; ++Group) {
-      for (int N = 1; N <= SamplesPerTransfer; ++N) {
+      for (int N = 1; N <= SamplesPerWindow; ++N) {
         const std::uint8_t Value = Samples[static_cast<std::size_t>(N - 1)];
         Renderer.DrawSample(Group, N, Group == 1 ? Value : static_cast<std::uint8_t>(~Value), true);
       }

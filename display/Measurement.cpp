@@ -2,10 +2,11 @@
 #include "display/Measurement.h"
 
 #include "acquisition/TextConversions.h"
+#include "acquisition/TimeBase.h"
 
 std::optional<int> ReadoutSample(int X) {
   const int N = SampleAtX(X);
-  if (N < 1 || N > SamplesPerTransfer) {
+  if (N < 1 || N > SamplesPerWindow) {
     return std::nullopt;
   }
   return N;

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <exception>
 
+#include "app/CaptureFiles.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
 #include "display/SnapshotFile.h"
@@ -12,8 +13,8 @@
 
 void TForm1::ScrollBar1Change() {
   const int ViewOffset = ScrollBar1->value();
-  if (Capture) {  // the capture is at hand: nothing is asked of the analyser
-    ShowCaptureWindowAfterMove(ViewOffset);
+  if (CaptureFiles->Shown()) {  // the capture is at hand: nothing is asked of the analyser
+    CaptureFiles->ShowWindowAfterMove(ViewOffset);
     return;
   }
   const TViewPositionBytes Bytes = ViewPositionBytes(ViewOffset);

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "acquisition/SampleView.h"
+
 /// A pixel position, x to the right and y downwards from the top-left corner.
 struct TPixelPoint {
   int X;
@@ -73,9 +75,6 @@ inline constexpr std::array<TPixelLine, 4> FrameLines = {{
 
 inline constexpr int InputCount = 16;
 inline constexpr int InputsPerGroup = 8;
-
-/// Samples of one group in a transfer, numbered 1..450.
-inline constexpr int SamplesPerTransfer = 450;
 
 /// y of the high level of input k (1..16).
 constexpr int HighLevelY(int Input) {

@@ -130,7 +130,7 @@ const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTi
 }
 
 void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges) {
-  if ((Group != 1 && Group != 2) || N < 1 || N > SamplesPerTransfer) {
+  if ((Group != 1 && Group != 2) || N < 1 || N > SamplesPerWindow) {
     return;
   }
   // A restitution draws 7200 of these: pixels are set straight, as the

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The trace picture: a hidden back buffer that receives the empty screen and
-// the samples of a transfer, copied at once to the visible picture.
+// the samples of a window, copied at once to the visible picture.
 #pragma once
 
 #include <QDateTime>

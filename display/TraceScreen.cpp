@@ -2,46 +2,48 @@
 // The trace picture as the window drives it: the renderer draws, the window
 // supplies what its controls show, the clock and the two surfaces.
 #include <QAction>
+#include <QCheckBox>
 #include <QFrame>
 #include <QPalette>
 #include <cstdint>
 #include <utility>
 
+#include "app/CaptureFiles.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
 #include "display/PictureBox.h"
 #include "display/SnapshotFile.h"
 
 void TForm1::RedrawScreen() {
-  DrawGrid();
-  DrawTimeBaseLabel();
-  if (Capture) {
-    DrawCaptureSettings();
-  } else {
-    DrawTriggerStatus();
-    DrawChannelLabels();
-    DrawPullLabel();
-  }
-  DrawClockStamp();
-}
-
-void TForm1::PresentScreen() {
-  Renderer.PresentScreen(Image2->Picture());
-}
-
-void TForm1::DrawGrid() {
-  Renderer.DrawGrid();
+  Renderer.RedrawScreen(ScreenState(), Image2->PictureToPatch(), Environment.Now());
   Panel1->setAutoFillBackground(true);
   QPalette Palette = Panel1->palette();
   Palette.setColor(QPalette::Window, Qt::white);
   Panel1->setPalette(Palette);
+  State.ClockStamp = Renderer.ClockStamp();
+  Image2->update(Renderer.ClockStampArea());
 }
 
-void TForm1::DrawChannelLabels() {
+TScreenState TForm1::ScreenState() const {
+  TScreenState Screen;
+  Screen.TimeBaseIndex = State.TimeBaseIndex;
   // The option item is read at each redraw: at start-up it still has its
   // design state (unchecked), so the first screen shows "D0".."D7".
-  Renderer.DrawChannelLabels(Indicateurs116ouD0D151->isChecked(),
-                             CheckedTriggerMode() == TTriggerMode::InternalEqual);
+  Screen.NumberLabels = Indicateurs116ouD0D151->isChecked();
+  if (CaptureFiles->Shown()) {
+    CaptureFiles->RecordedScreen(Screen);
+    return Screen;
+  }
+  Screen.TriggerMode = CheckedTriggerMode();
+  for (std::size_t K = 0; K < Screen.PatternBoxes.size(); ++K) {
+    Screen.PatternBoxes[K] = CheckBoxes[K]->isChecked();
+  }
+  Screen.Pull = CheckedPull();
+  return Screen;
+}
+
+void TForm1::PresentScreen() {
+  Renderer.PresentScreen(Image2->Picture());
 }
 
 void TForm1::DrawClockStamp() {

@@ -2,18 +2,7 @@
 // Texts the trace picture shows for the trigger mode, the pull and the rows.
 #pragma once
 
-/// The checked trigger mode button; the values are those the analyser is sent.
-/// None stands for no button checked yet (the first screens of start-up).
-enum class TTriggerMode {
-  None = -1,
-  SynchOff = 0,
-  InternalEqual = 1,
-  ExternalHigh = 2,
-  ExternalLow = 3
-};
-
-/// The checked pull button, if any.
-enum class TPull { None, Up, Down };
+#include "acquisition/TriggerTexts.h"
 
 /// Text of a trigger mode on the picture, or nullptr for None.
 const char* TriggerPictureText(TTriggerMode Mode);

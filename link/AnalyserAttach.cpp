@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "acquisition/PcSpeedSetting.h"
+#include "app/CaptureFiles.h"
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
@@ -76,8 +77,8 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
   } else {
     HidDev.SetOnReport(nullptr);  // stays with the controller; no reader runs
   }
-  Panel6->show();          // 4
-  SendCommand(cmdAttach);  // 5
+  CaptureFiles->OweStartPrompt(true);  // 4
+  SendCommand(cmdAttach);              // 5
 
   // 6: an empty or non-numeric setting leaves the slider where it is.
   if (const std::optional<int> PcSpeed = ParsePcSpeedSetting(Settings.PcSpeedSetting())) {
@@ -107,7 +108,7 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
   }
   GroupBox5->setEnabled(false);  // 11
   Panel3->hide();                // 12
-  UpdateExportState();
+  CaptureFiles->AnalyserChanged();
 }
 
 void TForm1::JvHidDeviceController1Removal(TJvHidDevice& HidDev) {
@@ -174,8 +175,8 @@ void TForm1::WaitForAnalyserAgain() {
   Panel5->hide();
   Image9->hide();
   Image8->hide();
-  Panel6->hide();
+  CaptureFiles->OweStartPrompt(false);
   Panel3->show();
   PullOwedOnAttach = true;
-  UpdateExportState();  // nothing left to fetch from, unless a capture is open
+  CaptureFiles->AnalyserChanged();  // nothing left to fetch from, unless a capture is open
 }

@@ -78,18 +78,6 @@ char LowerAscii(char C) {
   return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C;
 }
 
-bool EqualsIgnoringCase(std::string_view A, std::string_view B) {
-  if (A.size() != B.size()) {
-    return false;
-  }
-  for (std::size_t I = 0; I < A.size(); ++I) {
-    if (LowerAscii(A[I]) != LowerAscii(B[I])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Decimal digits only, no sign or blanks; leading zeros are allowed but the
 // significant digits are limited so the value can never overflow.
 std::optional<int> ParseBoundedInt(std::string_view Text, int Min, int Max) {
@@ -198,13 +186,10 @@ std::string TimeBaseChoices() {
   return Text;
 }
 
-// The extension of the file name in Path, without its dot; empty if none.
-// The system says where the name starts (on Windows after a backslash or a
-// drive letter too).
-std::string Extension(const std::string& Path) {
-  const std::string Name = PathText(SystemPath(Path).filename());
-  const std::size_t Dot = Name.rfind('.');
-  return Dot == std::string::npos || Dot == 0 ? std::string() : Name.substr(Dot + 1);
+// The file name in Path: the system says where it starts (on Windows after
+// a backslash or a drive letter too).
+std::string FileName(const std::string& Path) {
+  return PathText(SystemPath(Path).filename());
 }
 
 // Applies the value of one option; returns a failure if the value is bad.
@@ -264,12 +249,8 @@ std::optional<TCaptureFailure> ApplyValue(TOptionId Id, std::string_view Value,
       return std::nullopt;
     }
     case OptFormat:
-      if (EqualsIgnoringCase(Value, "vcd")) {
-        Options.Format = TExportFormat::Vcd;
-      } else if (EqualsIgnoringCase(Value, "csv")) {
-        Options.Format = TExportFormat::Csv;
-      } else if (EqualsIgnoringCase(Value, "sr")) {
-        Options.Format = TExportFormat::Sigrok;
+      if (const std::optional<TExportFormat> Named = ExportFormatNamed(Value)) {
+        Options.Format = *Named;
       } else {
         return Bad("--format attend vcd, csv ou sr : " + QuoteArgument(Value));
       }
@@ -408,13 +389,9 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
     }
   }
   if (!Seen[OptFormat] && !Options.OutputPath.empty()) {
-    const std::string Ext = Extension(Options.OutputPath);
-    if (EqualsIgnoringCase(Ext, "vcd")) {
-      Options.Format = TExportFormat::Vcd;
-    } else if (EqualsIgnoringCase(Ext, "csv")) {
-      Options.Format = TExportFormat::Csv;
-    } else if (EqualsIgnoringCase(Ext, "sr")) {
-      Options.Format = TExportFormat::Sigrok;
+    if (const std::optional<TExportFormat> Named =
+            ExportFormatOfName(FileName(Options.OutputPath))) {
+      Options.Format = *Named;
     } else {
       return Bad("format inconnu pour " + QuoteArgument(Options.OutputPath) +
                  " : nommer le fichier en .vcd, .csv ou .sr, ou préciser --format");

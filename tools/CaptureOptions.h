@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "acquisition/SampleExport.h"
 #include "acquisition/TimeBase.h"
 #include "analysis/DecoderSpec.h"
 #include "tools/CaptureStatus.h"
@@ -26,9 +27,6 @@ enum class TCaptureTriggerMode : std::uint8_t {
 
 /// Input pull; Unchanged leaves the analyser with the pull it holds.
 enum class TCapturePull { Unchanged, Down, Up };
-
-/// Output file formats: VCD, CSV and the sigrok session (a zip archive).
-enum class TExportFormat { Vcd, Csv, Sigrok };
 
 /// Everything the command line decides.
 struct TCaptureOptions {

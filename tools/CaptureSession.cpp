@@ -33,8 +33,8 @@ TCaptureSession::~TCaptureSession() {
 
 void TCaptureSession::SetLimits(std::chrono::milliseconds NewWindowTimeout,
                                 std::chrono::milliseconds NewStallLimit) {
-  WindowTimeout = NewWindowTimeout;
-  StallLimit = NewStallLimit;
+  Policy.WindowTimeout = NewWindowTimeout;
+  Policy.StallLimit = NewStallLimit;
 }
 
 void TCaptureSession::EnsureEnumerated() {
@@ -158,55 +158,74 @@ std::variant<TCaptureResult, TCaptureFailure> TCaptureSession::Acquire(
 
   const std::vector<int> Offsets =
       Options.WindowOffset ? std::vector<int>{*Options.WindowOffset} : PlanWholeMemory();
-  std::vector<TCapturedWindow> Windows;
-  for (std::size_t K = 0; K < Offsets.size(); ++K) {
-    const std::string What =
-        WindowText(static_cast<int>(K + 1), static_cast<int>(Offsets.size()), Offsets[K]);
-    if (Progress) {
-      Progress(What + "…");
-    }
-    std::variant<TWindowSamples, TCaptureFailure> Window =
-        FetchWindow(Offsets[K], What, Options.Timeout);
-    if (auto* Failure = std::get_if<TCaptureFailure>(&Window)) {
-      return *Failure;
-    }
-    Windows.push_back({Offsets[K], std::get<TWindowSamples>(Window)});
+  TFetchPolicy Limits = Policy;
+  Limits.WindowTimeout = Options.Timeout.value_or(Policy.WindowTimeout);
+  TMemoryFetch Memory(Limits, Offsets);
+  std::variant<TCaptureResult, TCaptureFailure> Result = FetchWindows(Memory, Offsets, Progress);
+  if (auto* Fetched = std::get_if<TCaptureResult>(&Result)) {
+    Fetched->FirstIndex = Options.WindowOffset.value_or(0);
   }
-
-  if (Options.WindowOffset) {
-    const TWindowSamples& Only = Windows.front().Samples;
-    return TCaptureResult{{Only.begin(), Only.end()}, *Options.WindowOffset};
-  }
-  std::variant<std::vector<TSample>, TStitchFailure> Stitched = StitchWindows(Windows);
-  if (auto* Failure = std::get_if<TStitchFailure>(&Stitched)) {
-    return TCaptureFailure{CaptureInconsistent, Failure->Message};
-  }
-  return TCaptureResult{std::move(std::get<std::vector<TSample>>(Stitched)), 0};
+  return Result;
 }
 
-std::variant<TWindowSamples, TCaptureFailure> TCaptureSession::FetchWindow(
-    int Offset, const std::string& What, std::optional<std::chrono::milliseconds> Timeout) {
-  const std::chrono::milliseconds Limit = Timeout.value_or(WindowTimeout);
-  for (int Attempt = 1; Attempt <= WindowAttempts; ++Attempt) {
-    // Whatever ended before the request cannot be its answer.
-    Ends.clear();
-    if (std::optional<TCaptureFailure> Failure = Send(ViewPositionCommand(Offset))) {
-      return *Failure;
+std::variant<TCaptureResult, TCaptureFailure> TCaptureSession::FetchWindows(
+    TMemoryFetch& Memory, const std::vector<int>& Offsets, const TCaptureProgress& Progress) {
+  Fetch = &Memory;
+  FetchProgress = &Progress;
+  FetchOffsets = &Offsets;
+  WindowAnnounced = -1;
+  SendFailure.reset();
+  Carry(Memory.Start(Clock::now()));
+  while (!Memory.Ended() && !SendFailure) {
+    if (Lost) {
+      Carry(Memory.Lost());
+      break;
     }
-    TEnded Ended;
-    switch (WaitForEnd(Limit, Ended)) {
-      case TWaitEnd::Lost:
-        return LostFailure();
-      case TWaitEnd::TimedOut:
-        return TimedOutFailure(What, Seconds(Limit));
-      case TWaitEnd::Ended:
-        if (Ended.Outcome == TRestitutionReceiver::TOutcome::Complete) {
-          return Ended.Samples;
-        }
-        break;  // ask again
+    const Clock::time_point Now = Clock::now();
+    if (Now >= Wake) {
+      Carry(Memory.TimeoutPassed(Now));
+    } else {
+      Loop.RunOnce(std::min<std::chrono::milliseconds>(
+          PollStep, std::chrono::ceil<std::chrono::milliseconds>(Wake - Now)));
     }
   }
-  return IncompleteWindowFailure(Offset, WindowAttempts);
+  Fetch = nullptr;
+  if (SendFailure) {
+    return *SendFailure;
+  }
+  if (Memory.Phase() == TMemoryFetch::TPhase::Done) {
+    return TCaptureResult{Memory.Samples(), 0};
+  }
+  const TFetchFailure& Failure = Memory.Failure();
+  switch (Failure.Problem) {
+    case TFetchProblem::Lost:
+      return LostFailure();
+    case TFetchProblem::TimedOut:
+      return TimedOutFailure(
+          WindowText(Failure.Window + 1, static_cast<int>(Offsets.size()), Failure.Offset),
+          Seconds(Memory.Limits().WindowTimeout));
+    case TFetchProblem::Incomplete:
+      return IncompleteWindowFailure(Failure.Offset, Memory.Limits().WindowAttempts);
+    case TFetchProblem::Inconsistent:
+      break;
+  }
+  return TCaptureFailure{CaptureInconsistent, Failure.Detail};
+}
+
+void TCaptureSession::Carry(const TFetchActions& Actions) {
+  if (Actions.WakeIn) {
+    Wake = Clock::now() + *Actions.WakeIn;
+  }
+  if (!Actions.SendViewPosition || SendFailure) {
+    return;
+  }
+  if (Fetch->Window() != WindowAnnounced && *FetchProgress) {
+    WindowAnnounced = Fetch->Window();
+    (*FetchProgress)(WindowText(WindowAnnounced + 1, static_cast<int>(FetchOffsets->size()),
+                                *Actions.SendViewPosition) +
+                     "…");
+  }
+  SendFailure = Send(ViewPositionCommand(*Actions.SendViewPosition));
 }
 
 TCaptureSession::TWaitEnd TCaptureSession::WaitForEnd(
@@ -222,7 +241,7 @@ TCaptureSession::TWaitEnd TCaptureSession::WaitForEnd(
       return TWaitEnd::Lost;
     }
     const Clock::time_point Now = Clock::now();
-    if (Receiver.InProgress() && Now - LastReport >= StallLimit) {
+    if (Receiver.InProgress() && Now - LastReport >= Policy.StallLimit) {
       // Its end block will not come now.
       Receiver.Abandon();
       Ended = {TRestitutionReceiver::TOutcome::Incomplete, {}};
@@ -243,6 +262,10 @@ TCaptureSession::TWaitEnd TCaptureSession::WaitForEnd(
 
 void TCaptureSession::TakeReport(const std::uint8_t* Data, std::uint16_t Size) {
   LastReport = Clock::now();
+  if (Fetch != nullptr) {
+    Carry(Fetch->Answer(Data, Size, LastReport));
+    return;
+  }
   const TRestitutionReceiver::TOutcome Outcome = Receiver.Take(Data, Size);
   if (Outcome == TRestitutionReceiver::TOutcome::Complete) {
     Ends.push_back({Outcome, Receiver.Window()});

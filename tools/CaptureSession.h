@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "acquisition/MemoryFetch.h"
 #include "acquisition/RestitutionReceiver.h"
 #include "acquisition/WindowPlan.h"
 #include "link/AnalyserProtocol.h"
@@ -23,18 +24,6 @@
 #include "tools/CaptureCommands.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureStatus.h"
-
-/// Longest wait for the restitution of one window when no --timeout is
-/// given. A window takes 18 reports of at most 10 ms each; an analyser that
-/// stays silent this long will not answer.
-inline constexpr std::chrono::milliseconds DefaultWindowTimeout{10000};
-
-/// A restitution that has begun and sends nothing for this long has lost
-/// its end and is taken as incomplete.
-inline constexpr std::chrono::milliseconds DefaultStallLimit{5000};
-
-/// Requests of one window before an incomplete restitution is given up on.
-inline constexpr int WindowAttempts = 3;
 
 /// An analyser as --list shows it.
 struct TFoundAnalyser {
@@ -58,7 +47,7 @@ using TCaptureProgress = std::function<void(const std::string& Text)>;
 class TCaptureSession {
  public:
   TCaptureSession(THidPlatform& Platform, TPollMainThreadLoop& Loop);
-  /// Shorter limits than DefaultWindowTimeout and DefaultStallLimit, for tests.
+  /// Shorter limits than CaptureToolFetch's, for tests.
   void SetLimits(std::chrono::milliseconds WindowTimeout, std::chrono::milliseconds StallLimit);
   ~TCaptureSession();
   TCaptureSession(const TCaptureSession&) = delete;
@@ -87,8 +76,12 @@ class TCaptureSession {
   std::optional<TCaptureFailure> Send(const TCaptureCommand& Command);
   std::variant<TCaptureResult, TCaptureFailure> Acquire(const TCaptureOptions& Options,
                                                         const TCaptureProgress& Progress);
-  std::variant<TWindowSamples, TCaptureFailure> FetchWindow(
-      int Offset, const std::string& What, std::optional<std::chrono::milliseconds> Timeout);
+  /// Drives Memory to its end; Progress names each window as it is asked for.
+  std::variant<TCaptureResult, TCaptureFailure> FetchWindows(TMemoryFetch& Memory,
+                                                             const std::vector<int>& Offsets,
+                                                             const TCaptureProgress& Progress);
+  /// Carries out what the fetch under way asks for.
+  void Carry(const TFetchActions& Actions);
   TWaitEnd WaitForEnd(std::optional<std::chrono::milliseconds> Timeout, TEnded& Ended);
   void TakeReport(const std::uint8_t* Data, std::uint16_t Size);
   TCaptureFailure LostFailure() const;
@@ -106,6 +99,12 @@ class TCaptureSession {
   bool Attached = false;  // cmdAttach went out
   bool Lost = false;
   std::uint32_t ReadError = 0;
-  std::chrono::milliseconds WindowTimeout = DefaultWindowTimeout;
-  std::chrono::milliseconds StallLimit = DefaultStallLimit;
+  TFetchPolicy Policy = CaptureToolFetch;
+  // The fetch under way, which every report goes to, and what it asked for.
+  TMemoryFetch* Fetch = nullptr;
+  const TCaptureProgress* FetchProgress = nullptr;
+  const std::vector<int>* FetchOffsets = nullptr;
+  int WindowAnnounced = -1;
+  std::chrono::steady_clock::time_point Wake;
+  std::optional<TCaptureFailure> SendFailure;
 };

@@ -158,25 +158,13 @@ int Capture(TCaptureSession* Session, const TCaptureOptions& Options,
     Info.Date = Env.Date;
     Info.Version = "la16-capture " LA16_VERSION;
     // Recorded as the window records its own.
-    Info.Trigger = RecordedTriggerText(static_cast<int>(Options.Trigger));
+    Info.Trigger = RecordedTriggerText(static_cast<TTriggerMode>(Options.Trigger));
     Info.TriggerPattern = Options.TriggerPattern;
-    Info.Pull = RecordedPullText(Options.Pull == TCapturePull::Up     ? 1
-                                 : Options.Pull == TCapturePull::Down ? 2
-                                                                      : 0);
+    Info.Pull = RecordedPullText(Options.Pull == TCapturePull::Up     ? TPull::Up
+                                 : Options.Pull == TCapturePull::Down ? TPull::Down
+                                                                      : TPull::None);
     errno = 0;  // the streams keep no reason of their own
-    bool Written = false;
-    switch (Options.Format) {
-      case TExportFormat::Vcd:
-        Written = WriteVcd(Output->Stream(), Result.Samples, Info);
-        break;
-      case TExportFormat::Csv:
-        Written = WriteCsv(Output->Stream(), Result.Samples, Info);
-        break;
-      case TExportFormat::Sigrok:
-        Written = WriteSigrokSession(Output->Stream(), Result.Samples, Info);
-        break;
-    }
-    if (!Written) {
+    if (!WriteSamples(Output->Stream(), Options.Format, Result.Samples, Info)) {
       return Report(Env,
                     WriteFailure(Options.OutputPath, errno != 0 ? FileErrorReason(errno) : ""));
     }
@@ -242,8 +230,8 @@ int Run(const std::vector<std::string>& Arguments, TCaptureToolEnvironment& Env)
   TPollMainThreadLoop Loop;
   TCaptureSession Session(*Platform, Loop);
   if (Env.WindowTimeout || Env.StallLimit) {
-    Session.SetLimits(Env.WindowTimeout.value_or(DefaultWindowTimeout),
-                      Env.StallLimit.value_or(DefaultStallLimit));
+    Session.SetLimits(Env.WindowTimeout.value_or(CaptureToolFetch.WindowTimeout),
+                      Env.StallLimit.value_or(CaptureToolFetch.StallLimit));
   }
   return Options.List ? List(Session, Options, Env) : Capture(&Session, Options, Env);
 }

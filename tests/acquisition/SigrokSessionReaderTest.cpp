@@ -54,25 +54,25 @@ TEST(SigrokSessionReader, ReadsBackWhatTheWindowAndLa16CaptureWrite) {
   TExportInfo Info;
   Info.TimeBase = FindTimeBaseByCaption("200µs");
   Info.FirstIndex = 0;
-  Info.Trigger = RecordedTriggerText(1);
+  Info.Trigger = RecordedTriggerText(TTriggerMode::InternalEqual);
   Info.TriggerPattern = 0xA5;
-  Info.Pull = RecordedPullText(2);
+  Info.Pull = RecordedPullText(TPull::Down);
   const auto Read = ReadSigrokSession(*BuildSigrokSession(Samples, Info), "a.sr");
   const auto* Capture = std::get_if<TOpenedCapture>(&Read);
   ASSERT_NE(Capture, nullptr) << std::get<TCaptureFileFailure>(Read).Message;
   EXPECT_EQ(Capture->Samples, Samples);
   EXPECT_EQ(Capture->TimeBase, Info.TimeBase);
-  EXPECT_EQ(Capture->TriggerMode, 1);
+  EXPECT_EQ(Capture->TriggerMode, TTriggerMode::InternalEqual);
   EXPECT_EQ(Capture->TriggerPattern, 0xA5);
-  EXPECT_EQ(Capture->Pull, 2);
+  EXPECT_EQ(Capture->Pull, TPull::Down);
 
   // la16-capture records neither trigger nor pull: none is shown.
   TExportInfo Tool;
   Tool.FirstIndex = 450;
   const auto Window = std::get<TOpenedCapture>(
       ReadSigrokSession(*BuildSigrokSession(std::span(Samples).first(450), Tool), "w.sr"));
-  EXPECT_EQ(Window.TriggerMode, NoRecordedTrigger);
-  EXPECT_EQ(Window.Pull, 0);
+  EXPECT_EQ(Window.TriggerMode, TTriggerMode::None);
+  EXPECT_EQ(Window.Pull, TPull::None);
   EXPECT_EQ(Window.FirstIndex, 450);
   EXPECT_EQ(Window.TimeBase, FindTimeBase(DefaultTimeBaseIndex));
 }
@@ -93,7 +93,7 @@ TEST(SigrokSessionReader, TakesAnotherWritersChunksChannelsAndUnitSize) {
   EXPECT_EQ(Capture->Samples[0], 0x3);
   EXPECT_EQ(Capture->Samples[499], 0xC);
   EXPECT_EQ(Capture->TimeBase, FindTimeBaseByCaption("20ms"));
-  EXPECT_EQ(Capture->TriggerMode, NoRecordedTrigger);
+  EXPECT_EQ(Capture->TriggerMode, TTriggerMode::None);
 
   // 24 probes in three bytes: the first 16 are kept.
   const auto Wide = std::get<TOpenedCapture>(

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
+#include <QGroupBox>
 #include <QScrollBar>
 #include <QToolButton>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSession.h"
 #include "acquisition/SigrokSessionReader.h"
+#include "app/CaptureFiles.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
 #include "tests/support/AnalyserRig.h"
@@ -77,6 +80,8 @@ class CaptureFiles : public testing::Test {
     Env().SaveDialogAccepts = true;
     Env().SaveDialogTypedName = Rig.Harness.DataDir.filePath(Name);
     Form->ToolButton12->click();
+    EXPECT_TRUE(TAnalyserRig::RunUntil([&] { return !Form->CaptureFiles->Exporting(); },
+                                       std::chrono::seconds(30)));
     return Env().SaveDialogTypedName;
   }
 
@@ -183,7 +188,7 @@ TEST_F(CaptureFiles, AnOpenedExportShowsWhatTheLiveMemoryShowedWindowForWindow) 
 
   Env().OpenDialogAnswer = Session;
   Form->Ouvrirunecapture1->trigger();
-  ASSERT_TRUE(Form->Capture.has_value());
+  ASSERT_NE(Form->CaptureFiles->Shown(), nullptr);
   EXPECT_EQ(Form->StatusBar1->PanelText(1), QStringLiteral("Capture : m.sr"));
   EXPECT_EQ(Form->ScrollBar1->maximum(), 1597);
   for (std::size_t I = 0; I < Offsets.size(); ++I) {
@@ -198,7 +203,7 @@ TEST_F(CaptureFiles, AnOpenedExportShowsWhatTheLiveMemoryShowedWindowForWindow) 
 
   // Starting an acquisition goes back to the analyser's memory.
   Form->SpeedButton24->click();
-  EXPECT_FALSE(Form->Capture.has_value());
+  EXPECT_EQ(Form->CaptureFiles->Shown(), nullptr);
   EXPECT_EQ(Form->ScrollBar1->maximum(), 1597);
   EXPECT_EQ(Form->ScrollBar1->value(), 0);
   EXPECT_FALSE(Form->Ouvrirunecapture1->isEnabled());
@@ -253,14 +258,30 @@ TEST_F(CaptureFiles, BadFilesAreRefusedAndChangeNothing) {
   for (const auto& [Name, Message] : Cases) {
     EXPECT_FALSE(Form->OpenCapture(Dir.filePath(QString::fromUtf8(Name))));
     EXPECT_EQ(Env().Messages(TBoxKind::Error).back(), QString::fromUtf8(Message));
-    EXPECT_FALSE(Form->Capture.has_value());
+    EXPECT_EQ(Form->CaptureFiles->Shown(), nullptr);
     EXPECT_EQ(Visible(*Form), Before);
     EXPECT_EQ(Form->StatusBar1->PanelText(1), Status);
   }
 }
 
+// The start prompt drawn over a capture opened before the analyser came;
+// then missing where it belongs once the capture is left.
+TEST(CaptureFilesStartPrompt, NeverCoversACaptureAndComesBackWhenItIsLeft) {
+  TAnalyserRig Rig;
+  TForm1& Form = Rig.Start("100", "");
+  const QString Path = Rig.Harness.DataDir.filePath(QStringLiteral("early.sr"));
+  std::ofstream(Path.toStdString(), std::ios::binary)
+      << *BuildSigrokSession(std::vector<TSample>(900, 5), TExportInfo());
+  ASSERT_TRUE(Form.OpenCapture(Path));
+  Rig.PlugAnswering();
+  ASSERT_TRUE(Form.GroupBox2->isEnabled());
+  EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+  Form.SpeedButton25->click();  // a single acquisition: back to the analyser's memory
+  EXPECT_TRUE(Form.Panel6->isVisibleTo(&Form));
+}
+
 TEST_F(CaptureFiles, AnAnalyserThatStopsAnsweringLeavesNoFileAndOneMessage) {
-  Form->ExportWindowTimeoutMs = 200;
+  Form->CaptureFiles->FetchPolicy.WindowTimeout = std::chrono::milliseconds(200);
   Analyser->Analyser()->Stop();  // the firmware answers no more
   const QString Path = Export(QStringLiteral("never.sr"));
   EXPECT_FALSE(QFile::exists(Path));

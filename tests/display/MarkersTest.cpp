@@ -36,7 +36,7 @@ std::uint8_t Group2Value(int N) {
   if (N == 1) {
     return 0;
   }
-  if (N == SamplesPerTransfer) {
+  if (N == SamplesPerWindow) {
     return 255;
   }
   return static_cast<std::uint8_t>(200 - (N % 200));
@@ -78,12 +78,12 @@ class Reading : public testing::Test {
     Form->SpeedButton26->setEnabled(true);
     ASSERT_TRUE(Form->SpeedButton23->isChecked());
     Form->RedrawScreen();
-    for (int N = 1; N <= SamplesPerTransfer; ++N) {
+    for (int N = 1; N <= SamplesPerWindow; ++N) {
       Form->State.SampleBuffer.Cell(1, N) = Group1Value(N);
       Form->State.SampleBuffer.Cell(2, N) = Group2Value(N);
       Form->DrawSample(1, N, Group1Value(N));
     }
-    for (int N = 1; N <= SamplesPerTransfer; ++N) {
+    for (int N = 1; N <= SamplesPerWindow; ++N) {
       Form->DrawSample(2, N, Group2Value(N));
     }
     Form->PresentScreen();

@@ -12,8 +12,8 @@ TEST(TraceGeometry, TilesDivideTheGridIntoFifteenBySixteen) {
   EXPECT_EQ(HorizontalGridY(HorizontalGridLines - 1), GridBottom);
   // 450 samples of 2 pixels fill the grid's width exactly.
   EXPECT_EQ(SampleX(1), GridLeft);
-  EXPECT_EQ(SampleX(SamplesPerTransfer) + 2, GridRight);
-  EXPECT_EQ(SamplesPerTransfer, GridColumns * 30);
+  EXPECT_EQ(SampleX(SamplesPerWindow) + 2, GridRight);
+  EXPECT_EQ(SamplesPerWindow, GridColumns * 30);
 }
 
 TEST(TraceGeometry, EachInputOwnsOneRowOfTiles) {
@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Columns, SampleUnderColumn,
                                          TColumnCase{922, 451}));
 
 TEST(TraceGeometry, ReadoutLineStandsWhereItsSampleIsPicked) {
-  for (int N = 1; N <= SamplesPerTransfer; ++N) {
+  for (int N = 1; N <= SamplesPerWindow; ++N) {
     ASSERT_EQ(SampleAtX(ReadoutLineX(N)), N);
   }
 }

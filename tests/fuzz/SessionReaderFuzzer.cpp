@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   if (const auto* Capture = std::get_if<TOpenedCapture>(&Read)) {
     if (Capture->TimeBase == nullptr || Capture->Samples.empty() ||
         Capture->Samples.size() > MaxCaptureSamples || Capture->FirstIndex < 0 ||
-        Capture->TriggerMode < NoRecordedTrigger || Capture->TriggerMode > 3) {
+        static_cast<int>(Capture->TriggerMode) < static_cast<int>(TTriggerMode::None) ||
+        static_cast<int>(Capture->TriggerMode) > static_cast<int>(TTriggerMode::ExternalLow)) {
       std::abort();
     }
   } else if (std::get<TCaptureFileFailure>(Read).Message.empty()) {

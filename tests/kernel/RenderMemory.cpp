@@ -27,7 +27,7 @@
 namespace {
 
 constexpr int MemorySamples = 2047;
-constexpr int LastOffset = MemorySamples - SamplesPerTransfer;
+constexpr int LastOffset = MemorySamples - SamplesPerWindow;
 
 std::optional<std::vector<std::uint16_t>> ReadMemory(const char* Path) {
   std::ifstream File(Path);
@@ -112,7 +112,7 @@ int main(int Argc, char** Argv) {
   for (const int Offset : Offsets) {
     Renderer.DrawGrid();
     for (int Group = 1; Group <= 2; ++Group) {
-      for (int N = 1; N <= SamplesPerTransfer; ++N) {
+      for (int N = 1; N <= SamplesPerWindow; ++N) {
         const std::uint16_t Sample = (*Memory)[static_cast<std::size_t>(Offset + N - 1)];
         Renderer.DrawSample(Group, N, static_cast<std::uint8_t>(Group == 1 ? Sample : Sample >> 8),
                             true);

@@ -302,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     B[5].resize(30);
                                   }
                                 },
-                                CaptureInconsistent, 2 + WindowAttempts},
+                                CaptureInconsistent, 2 + CaptureToolFetch.WindowAttempts},
                     // A last window from another recording disagrees on the overlap.
                     TScriptCase{"OverlapDisagrees",
                                 [](auto& B, int, int Offset) {

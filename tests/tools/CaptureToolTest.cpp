@@ -262,7 +262,7 @@ TEST_F(CaptureTool, SessionRecordsTheTriggerThePullAndTheDateAsTheWindowDoes) {
       CaptureSucceeded);
   const auto Read = std::get<TOpenedCapture>(ReadSigrokSession(Out.str(), "s.sr"));
   EXPECT_EQ(std::tuple(Read.TriggerMode, Read.TriggerPattern, Read.Pull),
-            std::tuple(1, 0x81, 2));  // the window's "Interne Egal" and "Down"
+            std::tuple(TTriggerMode::InternalEqual, std::uint8_t{0x81}, TPull::Down));
   std::tm Local{};
   Local.tm_year = 126, Local.tm_mon = 2, Local.tm_mday = 1, Local.tm_hour = 9, Local.tm_min = 7,
   Local.tm_sec = 5;
