@@ -37,6 +37,7 @@ class QScrollBar;
 class QSlider;
 class QTimer;
 class QToolButton;
+class TAnalysisComponent;
 class TEnvironment;
 class TForm2;
 class TJvHidDevice;
@@ -414,6 +415,8 @@ class TForm1 : public QMainWindow {
   TEnvironment& Environment;
   /// The About window, created hidden by process entry and kept.
   TForm2* Form2 = nullptr;
+  /// The "Analyse" menu and everything it shows; a child of the window.
+  TAnalysisComponent* Analysis = nullptr;
 
   /// The radio button of trigger mode Mode (0..3).
   QRadioButton* TriggerModeButton(int Mode) const;
