@@ -19,6 +19,7 @@ QTableWidget* NewTable(QWidget* Parent, const QStringList& Columns, int Rows) {
   Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Table->setSelectionBehavior(QAbstractItemView::SelectRows);
   Table->setSelectionMode(QAbstractItemView::SingleSelection);
+  Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   Table->horizontalHeader()->setStretchLastSection(true);
   Table->verticalHeader()->setDefaultSectionSize(20);
   return Table;
@@ -83,7 +84,7 @@ void TDecodeWindow::SetAnnotations(const TAnnotations& Annotations, const TSampl
 TMarkerFiguresWindow::TMarkerFiguresWindow(QWidget* Parent) : QDialog(Parent) {
   setObjectName(QStringLiteral("MarkerFiguresWindow"));
   setWindowTitle(QStringLiteral("Mesures entre les marqueurs"));
-  resize(760, 430);
+  resize(940, 430);
   auto* Layout = new QVBoxLayout(this);
   RangeLabel = new QLabel(this);
   Layout->addWidget(RangeLabel);

@@ -19,6 +19,7 @@ const TDecoderInfo& Decoder(int Index) {
 TDecodeDialog::TDecodeDialog(QWidget* Parent) : QDialog(Parent) {
   setObjectName(QStringLiteral("DecodeDialog"));
   setWindowTitle(QStringLiteral("Décoder"));
+  resize(480, 520);
   auto* Layout = new QVBoxLayout(this);
   Layout->addWidget(new QLabel(QStringLiteral("Décodeurs à lancer :"), this));
   DecoderList = new QListWidget(this);
