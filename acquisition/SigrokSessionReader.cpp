@@ -154,6 +154,10 @@ std::string CaptureFileMessage(TCaptureFileProblem Problem, std::string_view Nam
       return "La session " + Quoted + " est tronquée ou endommagée.";
     case TCaptureFileProblem::TooLarge:
       return Quoted + " est trop volumineux pour une capture de l'analyseur (plus de 64 Mo).";
+    case TCaptureFileProblem::UnknownFormat:
+      return Quoted + " n'est ni une session sigrok (.sr), ni un fichier VCD (.vcd) ou CSV (.csv).";
+    case TCaptureFileProblem::Unreadable:
+      return Quoted + " n'est pas une capture lisible : " + std::string(Detail) + ".";
   }
   return Quoted;
 }
@@ -221,7 +225,8 @@ std::string RecordedPullText(int Pull) {
 }
 
 std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_view Bytes,
-                                                                    std::string_view Name) {
+                                                                    std::string_view Name,
+                                                                    TSampleRates Rates) {
   if (Bytes.size() > MaxCaptureFileBytes) {
     return Fail(TCaptureFileProblem::TooLarge, Name);
   }
@@ -267,8 +272,9 @@ std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_
   if (!Probes || *Probes <= 0 || !UnitSize || *UnitSize <= 0 || *UnitSize > MaxUnitSize) {
     return Fail(TCaptureFileProblem::NoLogicData, Name);
   }
-  const TTimeBase* Base = TimeBaseOfSampleRate(ParseSigrokSampleRate(Value("samplerate")));
-  if (Base == nullptr) {
+  const std::uint64_t Hertz = ParseSigrokSampleRate(Value("samplerate"));
+  const TTimeBase* Base = TimeBaseOfSampleRate(Hertz);
+  if (Base == nullptr && (Rates == TSampleRates::TimeBasesOnly || Hertz == 0)) {
     const std::string Rate = Value("samplerate").substr(0, 40);
     return Fail(TCaptureFileProblem::UnsupportedSampleRate, Name, Rate.empty() ? "aucune" : Rate);
   }
@@ -312,6 +318,7 @@ std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_
 
   TOpenedCapture Capture;
   Capture.TimeBase = Base;
+  Capture.SecondsPerSample = 1.0 / static_cast<double>(Hertz);
   const unsigned Kept = *Probes >= InputCount ? 0xFFFFU : (1U << *Probes) - 1U;
   Capture.Samples.resize(Count);
   for (std::size_t I = 0; I < Count; ++I) {

@@ -27,8 +27,11 @@ inline constexpr int NoRecordedTrigger = -1;
 /// A capture read from a file.
 struct TOpenedCapture {
   std::vector<TSample> Samples;  ///< bit k - 1 is input k
+  /// The time base of the file's rate; nullptr for a rate of none of them,
+  /// which only a reader given TSampleRates::Any accepts.
   const TTimeBase* TimeBase = nullptr;
-  int FirstIndex = 0;  ///< memory index of Samples[0] (la16's sessions), else 0
+  double SecondsPerSample = 0.0;  ///< time between two samples, from the file
+  int FirstIndex = 0;             ///< memory index of Samples[0] (la16's sessions), else 0
   /// What la16 recorded: trigger mode 0..3 (NoRecordedTrigger for another
   /// writer's session), the pattern of inputs 1-8, pull 0 none, 1 up, 2 down.
   int TriggerMode = NoRecordedTrigger;
@@ -43,7 +46,13 @@ enum class TCaptureFileProblem {
   UnsupportedSampleRate,
   Damaged,
   TooLarge,
+  UnknownFormat,  ///< an extension of none of the capture files
+  Unreadable,     ///< a VCD or CSV file that says nothing readable; Detail says why
 };
+
+/// The sample rates a reader accepts: the window shows only the time bases'
+/// (30 samples per division), la16-capture analyses a file at any rate.
+enum class TSampleRates { TimeBasesOnly, Any };
 
 struct TCaptureFileFailure {
   TCaptureFileProblem Problem;
@@ -56,8 +65,9 @@ std::string CaptureFileMessage(TCaptureFileProblem Problem, std::string_view Nam
                                std::string_view Detail = {});
 
 /// Reads the session in Bytes, the whole content of the file named Name.
-std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_view Bytes,
-                                                                    std::string_view Name);
+std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(
+    std::string_view Bytes, std::string_view Name,
+    TSampleRates Rates = TSampleRates::TimeBasesOnly);
 
 /// A samplerate text as sigrok writes or accepts it ("30 MHz", "1.5 kHz",
 /// "60Hz", "1000000") in hertz; 0 when it is not one.

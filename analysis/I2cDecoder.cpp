@@ -82,23 +82,26 @@ TAnnotations DecodeI2c(const TDecoderSpec& Spec, const TSampleView& View) {
     if (Bits < 8) {
       ByteStart = Bits == 0 ? I : ByteStart;
       Byte = Byte << 1 | (Bit ? 1U : 0U);
-      ++Bits;
+      if (++Bits < 8) {
+        continue;
+      }
+      // The byte is known at its eighth bit, before the acknowledge.
+      const std::size_t ByteEnd = I + BitWidth - 1;
+      if (AddressNext) {
+        Sink.Put(ByteStart, ByteEnd, Sda, (Byte & 1U) != 0 ? "address-read" : "address-write",
+                 Byte >> 1, HexValueText(Byte >> 1));
+        AddressNext = false;
+      } else {
+        Sink.Put(ByteStart, ByteEnd, Sda, "data", Byte);
+      }
       continue;
-    }
-    // The acknowledge bit ends the byte.
-    if (AddressNext) {
-      Sink.Put(ByteStart, I - 1, Sda, (Byte & 1U) != 0 ? "address-read" : "address-write",
-               Byte >> 1, HexValueText(Byte >> 1));
-      AddressNext = false;
-    } else {
-      Sink.Put(ByteStart, I - 1, Sda, "data", Byte);
     }
     Sink.Put(I, I + BitWidth - 1, Sda, Bit ? "nack" : "ack");
     Bits = 0;
     Byte = 0;
   }
   if (InTransfer && Bits > 0) {
-    Sink.PutCut(ByteStart, Size - 1, Sda, true, "mot coupé");
+    Sink.PutCut(ByteStart, Size - 1, Sda, true, Bits == 8 ? "acquittement coupé" : "mot coupé");
   } else if (!InTransfer && ClockSeen && Out.empty()) {
     Sink.PutCut(0, Size - 1, Sda, true, "transfert coupé");
   }

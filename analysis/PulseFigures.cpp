@@ -182,5 +182,7 @@ std::string FrequencyText(double Hertz, const TSampleView& View) {
 }
 
 std::string BoundedTimeText(const TBoundedTime& Time, const TSampleView& View) {
-  return (Time.AtLeast ? ">" : "") + TimeText(Time.Seconds, View);
+  std::string Text = Time.AtLeast ? ">" : "";
+  Text += TimeText(Time.Seconds, View);
+  return Text;
 }

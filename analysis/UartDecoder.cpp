@@ -118,7 +118,7 @@ TAnnotations DecodeUart(const TDecoderSpec& Spec, const TSampleView& View) {
       break;
     }
     const std::size_t S = *Edge;
-    if (Middle(S, StopBit) >= Size) {
+    if (Middle(S, DataBits) >= Size) {
       Sink.PutCut(S, Size - 1, Rx, true, "mot coupé");
       break;
     }
@@ -135,6 +135,10 @@ TAnnotations DecodeUart(const TDecoderSpec& Spec, const TSampleView& View) {
       Value |= One ? 1U << Weight : 0U;
     }
     Sink.Put(BitStart(S, 1), BitStart(S, 1 + DataBits) - 1, Rx, "data", Value);
+    // The data is whole even when the end of the samples cuts what follows.
+    if (Middle(S, StopBit) >= Size) {
+      break;
+    }
     if (Parity) {
       const bool One = View.Level(Rx, Middle(S, 1 + DataBits)) == Idle;
       if (((Ones + (One ? 1 : 0)) % 2 == 1) != OddParity) {

@@ -22,6 +22,10 @@ enum TOptionId {
   OptFormat,
   OptOutput,
   OptTimeout,
+  OptInput,
+  OptDecode,
+  OptMeasure,
+  OptReport,
   OptionCount
 };
 
@@ -45,6 +49,10 @@ constexpr std::array<TOptionDef, OptionCount> OptionDefs = {{
     {"--format", "", true, OptFormat},
     {"--output", "-o", true, OptOutput},
     {"--timeout", "", true, OptTimeout},
+    {"--input", "", true, OptInput},
+    {"--decode", "", true, OptDecode},
+    {"--measure", "", false, OptMeasure},
+    {"--report", "", true, OptReport},
 }};
 
 const TOptionDef* FindOption(std::string_view Name) {
@@ -270,6 +278,22 @@ std::optional<TCaptureFailure> ApplyValue(TOptionId Id, std::string_view Value,
       }
       Options.OutputPath = Value == "-" ? std::string() : std::string(Value);
       return std::nullopt;
+    case OptInput:
+    case OptReport:
+      if (Value.empty() || Value == "-") {
+        return Bad(std::string(Id == OptInput ? "--input" : "--report") +
+                   " attend un nom de fichier");
+      }
+      (Id == OptInput ? Options.InputPath : Options.ReportPath) = Value;
+      return std::nullopt;
+    case OptDecode: {
+      std::variant<TDecoderSpec, std::string> Spec = ParseDecoderSpec(Value);
+      if (const auto* Message = std::get_if<std::string>(&Spec)) {
+        return Bad("--decode " + *Message);
+      }
+      Options.Decoders.push_back(std::get<TDecoderSpec>(std::move(Spec)));
+      return std::nullopt;
+    }
     case OptTimeout: {
       const auto Timeout = ParseTimeout(Value);
       if (!Timeout) {
@@ -321,7 +345,7 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
       }
       return Bad("argument inattendu " + QuoteArgument(Argument) + " (voir --help)");
     }
-    if (Seen[Def->Id]) {
+    if (Seen[Def->Id] && Def->Id != OptDecode) {
       return Bad("option donnée deux fois : " + QuoteArgument(Def->Long));
     }
     Seen[Def->Id] = true;
@@ -334,6 +358,7 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
         return Options;
       }
       Options.List = Options.List || Def->Id == OptList;
+      Options.Measure = Options.Measure || Def->Id == OptMeasure;
       Options.Simulate = Options.Simulate || Def->Id == OptSimulate;
       continue;
     }
@@ -358,6 +383,25 @@ std::variant<TCaptureOptions, TCaptureFailure> ParseCaptureArguments(
       if (Seen[Def.Id] && Def.Id != OptList && Def.Id != OptSimulate) {
         return Bad("--list ne se combine qu'avec --simulate, pas avec " + QuoteArgument(Def.Long));
       }
+    }
+  }
+  if (!Options.InputPath.empty()) {
+    // A file holds the samples: nothing to ask an analyser.
+    for (TOptionId Id : {OptList, OptSimulate, OptTimeBase, OptTrigger, OptPull, OptPcSpeed,
+                         OptWindow, OptWhole, OptTimeout}) {
+      if (Seen[Id]) {
+        return Bad("--input ne se combine pas avec " +
+                   QuoteArgument(OptionDefs[static_cast<std::size_t>(Id)].Long));
+      }
+    }
+  }
+  if (Seen[OptReport] && !Options.Reports()) {
+    return Bad("--report sans --decode ni --measure");
+  }
+  if (Options.Reports()) {
+    Options.WriteSamples = Seen[OptOutput];
+    if (Options.WriteSamples && Options.OutputPath.empty() && Options.ReportPath.empty()) {
+      return Bad("-o - et le rapport iraient tous deux sur la sortie standard : préciser --report");
     }
   }
   if (!Seen[OptFormat] && !Options.OutputPath.empty()) {

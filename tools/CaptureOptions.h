@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "acquisition/TimeBase.h"
+#include "analysis/DecoderSpec.h"
 #include "tools/CaptureStatus.h"
 
 /// Trigger modes, valued as cmdTriggerMode's parameter.
@@ -46,6 +47,16 @@ struct TCaptureOptions {
   std::string OutputPath;                     ///< -o; empty for standard output
   /// --timeout: longest wait for the analyser; empty to wait as long as it takes.
   std::optional<std::chrono::milliseconds> Timeout;
+  /// --input: the capture file read instead of the analyser; empty for none.
+  std::string InputPath;
+  std::vector<TDecoderSpec> Decoders;  ///< every --decode, in order
+  bool Measure = false;                ///< --measure
+  std::string ReportPath;              ///< --report; empty for standard output
+  /// Whether the samples are written: always, but with --decode or --measure
+  /// only when -o is given.
+  bool WriteSamples = true;
+  /// Whether annotations or figures are printed.
+  bool Reports() const { return Measure || !Decoders.empty(); }
 };
 
 /// Highest view offset the analyser accepts: its last window ends on its last sample.

@@ -15,14 +15,14 @@
 #include <variant>
 #include <vector>
 
+#include "acquisition/RestitutionReceiver.h"
+#include "acquisition/WindowPlan.h"
 #include "link/AnalyserProtocol.h"
 #include "link/JvHidControllerClass.h"
 #include "link/PollMainThreadLoop.h"
 #include "tools/CaptureCommands.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureStatus.h"
-#include "acquisition/RestitutionReceiver.h"
-#include "acquisition/WindowPlan.h"
 
 /// Longest wait for the restitution of one window when no --timeout is
 /// given. A window takes 18 reports of at most 10 ms each; an analyser that

@@ -15,7 +15,9 @@ bool SameOptions(const TCaptureOptions& A, const TCaptureOptions& B) {
          A.TimeBase == B.TimeBase && A.Trigger == B.Trigger &&
          A.TriggerPattern == B.TriggerPattern && A.Pull == B.Pull && A.PcSpeed == B.PcSpeed &&
          A.WindowOffset == B.WindowOffset && A.Format == B.Format && A.OutputPath == B.OutputPath &&
-         A.Timeout == B.Timeout;
+         A.Timeout == B.Timeout && A.InputPath == B.InputPath &&
+         A.Decoders.size() == B.Decoders.size() && A.Measure == B.Measure &&
+         A.ReportPath == B.ReportPath && A.WriteSamples == B.WriteSamples;
 }
 
 std::string Joined(const TArgs& Args) {
@@ -153,6 +155,17 @@ INSTANTIATE_TEST_SUITE_P(
                   [](TCaptureOptions& O) {
                     O.Simulate = true;
                     O.OutputPath = "capture.vcd";
+                  }},
+        // Annotations or figures alone: no samples unless -o asks for them.
+        TGoodCase{{"--input", "a.csv", "--decode", "uart:rx=9", "--decode=i2c:scl=1:sda=2"},
+                  [](TCaptureOptions& O) {
+                    O.InputPath = "a.csv";
+                    O.Decoders.resize(2);
+                    O.WriteSamples = false;
+                  }},
+        TGoodCase{{"--measure", "--report", "r.csv", "-o", "-"}, [](TCaptureOptions& O) {
+                    O.Measure = true;
+                    O.ReportPath = "r.csv";
                   }}));
 
 struct TBadCase {
@@ -235,6 +248,14 @@ INSTANTIATE_TEST_SUITE_P(
         TBadCase{{"--window", ""}, "--window attend une position de 0 à 1597 : «  »"},
         TBadCase{{"--window", "12", "--whole"}, "--window et --whole s'excluent"},
         TBadCase{{"--format", "json"}, "--format attend vcd, csv ou sr : « json »"},
+        TBadCase{{"--decode", "uart:rx=99"},
+                 "--decode uart : rx attend une entrée de 1 à 16 : « 99 »"},
+        TBadCase{{"--input", "a.sr", "--time-base", "1ms"},
+                 "--input ne se combine pas avec « --time-base »"},
+        TBadCase{{"--report", "r.csv"}, "--report sans --decode ni --measure"},
+        TBadCase{{"--measure", "-o", "-"},
+                 "-o - et le rapport iraient tous deux sur la sortie standard : préciser --report"},
+        TBadCase{{"--measure", "--measure"}, "option donnée deux fois : « --measure »"},
         TBadCase{{"--format", "srr"}, "--format attend vcd, csv ou sr : « srr »"},
         TBadCase{{"-o", ""}, "-o attend un nom de fichier, ou - pour la sortie standard"},
         TBadCase{{"-o", "capture.txt"},

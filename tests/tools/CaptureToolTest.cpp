@@ -13,12 +13,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "acquisition/SampleExport.h"
+#include "analysis/Report.h"
 #include "link/PollMainThreadLoop.h"
 #include "tests/tools/CaptureTestSupport.h"
 #include "tests/tools/ExportReaders.h"
 #include "tools/CaptureOptions.h"
 #include "tools/CaptureSession.h"
-#include "acquisition/SampleExport.h"
 
 using namespace capturetest;
 namespace fs = std::filesystem;
@@ -131,6 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
         TBadCase{"PatternOfSevenBits", {"--trigger", "pattern=1010101"}, "motif"},
         TBadCase{"UnknownExtension", {"-o", "capture.txt"}, "format inconnu"},
         TBadCase{"ZeroTimeout", {"--timeout", "0"}, "--timeout attend"},
+        TBadCase{"DecoderWithoutData", {"--decode", "spi:clk=1"}, "spi : il faut au moins"},
+        TBadCase{"MissingInput", {"--input", "absent.sr", "--measure"}, "lecture impossible"},
         TBadCase{"BadTimeScale", {"--simulate"}, "LA16_SIMULATION_TIME_SCALE attend", "vite"},
         TBadCase{"NegativeTimeScale", {"--simulate"}, "LA16_SIMULATION_TIME_SCALE", "-1"}),
     [](const testing::TestParamInfo<TBadCase>& Info) { return Info.param.Name; });
@@ -210,6 +213,27 @@ TEST_F(CaptureTool, CsvFileHoldsTheWholeMemory) {
   EXPECT_EQ(Device.Analyser()->State().TimeBaseCode, FindCaptureTimeBase("5us")->Code);
   EXPECT_EQ(LeftInDir(), std::vector<std::string>{"capture.csv"});
   EXPECT_TRUE(Err.str().empty());  // no progress off a terminal
+}
+
+TEST_F(CaptureTool, AFileIsMeasuredAndDecodedAtItsMemoryIndices) {
+  PlugAnalyser();
+  const fs::path File = Dir / "window.csv";
+  ASSERT_EQ(Run({"--window", "1200", "-o", File.string()}), CaptureSucceeded) << Err.str();
+  ASSERT_EQ(Run({"--input", File.string(), "--measure", "--decode", "pwm:data=15"}),
+            CaptureSucceeded)
+      << Err.str();
+  // The figures of the 16 inputs, then the annotations, and no samples.
+  const std::string Report = Out.str();
+  EXPECT_TRUE(Report.starts_with(MeasureCsvHeader() + "\n1,")) << Report;
+  const std::size_t At = Report.find("16,");
+  const std::string Cycles = "\n\n" + AnnotationCsvHeader() + "\n";
+  ASSERT_EQ(Report.find(Cycles), Report.find('\n', At)) << Report;
+  std::istringstream Lines(Report.substr(Report.find(Cycles) + Cycles.size()));
+  std::string Line;
+  std::getline(Lines, Line);  // the first, cut by the window's start
+  std::getline(Lines, Line);
+  EXPECT_GT(std::stol(Line), 1200) << Line;
+  EXPECT_NE(Line.find(",pwm,cycle,period=0.001s duty="), std::string::npos) << Line;
 }
 
 TEST_F(CaptureTool, WindowGoesToStandardOutputWithItsMemoryIndices) {

@@ -201,6 +201,13 @@ const TRecipe Recipes[] = {
        const auto Bytes = Signals.SpiTransferBytes(N);
        return std::vector<int>(Bytes.begin(), Bytes.end());
      }},
+    // la16's own decoders, the same bursts.
+    {"la16_uart", " --simulate --trigger ext-high --time-base 1ms --decode uart:rx=9:baudrate=9600",
+     Recipes[0].Burst},
+    {"la16_i2c", " --simulate --trigger ext-high --time-base 20us --decode i2c:scl=10:sda=11",
+     Recipes[1].Burst},
+    {"la16_spi", " --simulate --trigger ext-high --time-base 2us --decode spi:clk=12:mosi=13:cs=14",
+     Recipes[2].Burst},
 };
 
 using SigrokRecipe = SigrokFixture<TRecipe>;
@@ -218,7 +225,9 @@ TEST_P(SigrokRecipe, DecodesABurst) {
   std::vector<int> Read;
   std::istringstream Lines(Text);
   for (std::string Annotation; std::getline(Lines, Annotation);) {
-    const std::string Byte = Annotation.substr(Annotation.rfind(": ") + 2);
+    const std::size_t Hex = Annotation.rfind(",0x");  // la16-capture's CSV
+    const std::string Byte =
+        Annotation.substr(Hex != std::string::npos ? Hex + 3 : Annotation.rfind(": ") + 2);
     if (Byte.size() == 2 && std::isxdigit(static_cast<unsigned char>(Byte[0])) &&
         std::isxdigit(static_cast<unsigned char>(Byte[1]))) {
       Read.push_back(std::stoi(Byte, nullptr, 16));
