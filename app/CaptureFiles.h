@@ -9,8 +9,11 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
+#include <vector>
 
 #include "acquisition/MemoryFetch.h"
 #include "acquisition/SampleExport.h"
@@ -60,6 +63,14 @@ class TCaptureFiles {
   /// once fetched for the memory. False when it could not start or failed
   /// at once, the message shown.
   bool ExportTo(const QString& Path);
+  /// What a fetch of the whole memory ends with: the 2047 samples, or the
+  /// failure's message (empty when the user cancelled).
+  using TMemoryResult = std::variant<std::vector<TSample>, QString>;
+  /// Fetches the analyser's whole memory window by window, under a
+  /// window-modal progress dialog titled Title that cancels it, nothing
+  /// drawn; Done is called once the report or timer that ended it has
+  /// returned. False, and Done never called, while a fetch is under way.
+  bool FetchMemory(const QString& Title, std::function<void(TMemoryResult)> Done);
   /// A fetch of the memory is under way.
   bool Exporting() const { return Fetch != nullptr; }
   /// Whether the last export ended with its file written.
@@ -76,7 +87,7 @@ class TCaptureFiles {
 
  private:
   void ShowWindow(int Offset);
-  void StartFetch();
+  void StartFetch(const QString& Title);
   void Carry(const TFetchActions& Actions);
   void FetchEnded();
   bool WriteFile(std::span<const TSample> Samples, const TExportInfo& Info);
@@ -94,6 +105,7 @@ class TCaptureFiles {
   QString ExportPath;
   TExportInfo ExportInfo;
   bool RecordFolder = false;
+  std::function<void(TMemoryResult)> FetchDone;
   bool Written = false;
   std::unique_ptr<TMemoryFetch> Fetch;
   QTimer FetchTimer;

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <sstream>
 
+#include "app/AnalysisComponent.h"
 #include "app/CaptureFiles.h"
 #include "app/Environment.h"
 #include "app/ExportFileName.h"
@@ -112,17 +113,45 @@ bool TCaptureFiles::ExportTo(const QString& Path) {
   Info.Pull = RecordedPullText(Form.CheckedPull());
   ExportPath = Path;
   ExportInfo = Info;
-  RecordFolder = Remember;
-  StartFetch();
+  // The memory the decoders already fetched for this acquisition is the
+  // same: the analyser is not asked again.
+  if (const std::vector<TSample>* Held = Form.Analysis->HeldMemory()) {
+    Written = WriteFile(*Held, Info);
+    if (Written && Remember) {
+      Form.RecordSaveFolder(QFileInfo(Path).absolutePath());
+    }
+    return Written;
+  }
+  return FetchMemory(QStringLiteral("Exporter les données"), [this, Remember](TMemoryResult Got) {
+    if (const auto* Failure = std::get_if<QString>(&Got)) {
+      if (!Failure->isEmpty()) {  // empty: cancelled, nothing to say
+        Form.Environment.ShowError(*Failure + QString::fromUtf8(FailedExport));
+      }
+      return;
+    }
+    auto& Samples = std::get<std::vector<TSample>>(Got);
+    Written = WriteFile(Samples, ExportInfo);
+    if (Written && Remember) {
+      Form.RecordSaveFolder(QFileInfo(ExportPath).absolutePath());  // as a saved trace's
+    }
+    Form.Analysis->KeepMemory(std::move(Samples));
+  });
+}
+
+bool TCaptureFiles::FetchMemory(const QString& Title, std::function<void(TMemoryResult)> Done) {
+  if (Fetch) {
+    return false;
+  }
+  FetchDone = std::move(Done);
+  StartFetch(Title);
   return true;
 }
 
-void TCaptureFiles::StartFetch() {
+void TCaptureFiles::StartFetch(const QString& Title) {
   const std::vector<int> Plan = PlanWholeMemory();
   if (Progress == nullptr) {
     Progress = new QProgressDialog(&Form);
     Progress->setObjectName(QStringLiteral("ExportProgress"));
-    Progress->setWindowTitle(QStringLiteral("Exporter les données"));
     Progress->setLabelText(QStringLiteral("Lecture de la mémoire de l'analyseur..."));
     Progress->setCancelButtonText(QStringLiteral("Annuler"));
     Progress->setWindowModality(Qt::WindowModal);
@@ -132,6 +161,7 @@ void TCaptureFiles::StartFetch() {
       }
     });
   }
+  Progress->setWindowTitle(Title);
   Progress->setRange(0, static_cast<int>(Plan.size()));
   Progress->setMinimumDuration(0);
   Progress->setValue(0);
@@ -175,18 +205,14 @@ void TCaptureFiles::FetchEnded() {
     return;
   }
   const std::unique_ptr<TMemoryFetch> Ended = std::move(Fetch);
-  const bool Remember = std::exchange(RecordFolder, false);
+  const std::function<void(TMemoryResult)> Done = std::exchange(FetchDone, nullptr);
   Progress->reset();
   if (Ended->Phase() == TMemoryFetch::TPhase::Failed) {
-    Form.Environment.ShowError(FailureMessage(Ended->Failure()) + QString::fromUtf8(FailedExport));
-    return;
-  }
-  if (Ended->Phase() != TMemoryFetch::TPhase::Done) {
-    return;  // cancelled: nothing to say
-  }
-  Written = WriteFile(Ended->Samples(), ExportInfo);
-  if (Written && Remember) {
-    Form.RecordSaveFolder(QFileInfo(ExportPath).absolutePath());  // as a saved trace's
+    Done(FailureMessage(Ended->Failure()));
+  } else if (Ended->Phase() != TMemoryFetch::TPhase::Done) {
+    Done(QString());  // cancelled
+  } else {
+    Done(Ended->Samples());
   }
 }
 

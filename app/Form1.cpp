@@ -19,6 +19,7 @@
 #include "acquisition/PcSpeedSetting.h"
 #include "acquisition/TimeBase.h"
 #include "acquisition/TriggerTexts.h"
+#include "app/AnalysisComponent.h"
 #include "app/Application.h"
 #include "app/CaptureFiles.h"
 #include "app/ControlSemantics.h"
@@ -74,6 +75,7 @@ TForm1::TForm1(TEnvironment& Environment, QWidget* Parent)
   }
 
   WireHandlers();
+  Analysis = new TAnalysisComponent(*this);
   Timer1->start();
   FormCreate();
   // Only now: a box start-up opens runs a loop of its own, in which the

@@ -28,6 +28,7 @@
 class QButtonGroup;
 class QRadioButton;
 class QToolButton;
+class TAnalysisComponent;
 class TCaptureFiles;
 class TEnvironment;
 class TForm2;
@@ -126,6 +127,8 @@ class TForm1 : public QMainWindow, public TForm1Controls {
   bool OpenCapture(const QString& Path);
   /// Opened captures and exports; reception hands it every report first.
   std::unique_ptr<TCaptureFiles> CaptureFiles;
+  /// The "Analyse" menu and everything it shows; a child of the window.
+  TAnalysisComponent* Analysis = nullptr;
 
   /// Every HID interface of the machine, on the window's loop.
   std::unique_ptr<TJvHidDeviceController> JvHidDeviceController1;

@@ -16,22 +16,31 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
 
+#include "analysis/DecoderSpec.h"
+#include "app/AnalysisComponent.h"
+#include "app/AnalysisWindows.h"
 #include "app/Application.h"
+#include "app/CaptureFiles.h"
+#include "app/DecodeDialog.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
 #include "app/QtEnvironment.h"
 #include "app/SettingsFormat.h"
 #include "display/PictureBox.h"
 #include "display/SnapshotFile.h"
+#include "display/TraceGeometry.h"
 #include "docs/shots/ShotKit.h"
 
 namespace {
@@ -269,6 +278,56 @@ int main(int Argc, char** Argv) {
     Settle();
     Shots.Save(Form1.grab().toImage(), QStringLiteral("capture-ouverte.png"));
   }
+
+  // Analysis, halted at 500 µs per division: the UART and the PWM decoded,
+  // the figures at the pointer and between the markers.
+  Form1.SpeedButton24->click();
+  Form1.TimeBaseButton(12)->click();
+  Shots.Check(Restitutions.WaitFor(2), "restitutions at 500 µs");
+  Form1.SpeedButton23->click();
+  Settle(std::chrono::milliseconds(800));
+  TAnalysisComponent& Analysis = *Form1.Analysis;
+  Analysis.Dcoder1Click();
+  std::vector<TDecoderSpec> Specs;
+  for (const char* Text : {"uart:rx=9:baudrate=9600", "pwm:data=15"}) {
+    Specs.push_back(std::get<TDecoderSpec>(ParseDecoderSpec(Text)));
+  }
+  Analysis.DecodeDialog->SetSpecs(Specs);
+  Analysis.DecodeDialog->DecoderList->setCurrentRow(0);
+  Settle();
+  Shots.Save(Analysis.DecodeDialog->grab().toImage(), QStringLiteral("analyse-decoder.png"));
+  Analysis.DecodeDialog->DecodeButton->click();
+  for (int Wait = 0; Wait < 100 && Form1.CaptureFiles->Exporting(); ++Wait) {
+    Settle(std::chrono::milliseconds(100));  // the memory fetched first
+  }
+  Settle();
+  if (Shots.Check(Analysis.DecodeWindow != nullptr && !Analysis.Annotations().empty(),
+                  "annotations")) {
+    // The tenth UART character chosen: the view goes there.
+    int Row = 0;
+    for (int Seen = 0; Row + 1 < static_cast<int>(Analysis.Annotations().size()); ++Row) {
+      const TAnnotation& A = Analysis.Annotations()[static_cast<std::size_t>(Row)];
+      if (A.Decoder == "uart" && A.Event == "data" && ++Seen == 10) {
+        break;
+      }
+    }
+    Analysis.DecodeWindow->Table->setCurrentCell(Row, 0);
+    Analysis.DecodeWindow->move(Form1.geometry().topRight() + QPoint(8, 0));
+    Settle(std::chrono::milliseconds(800));
+    Shots.Save(Analysis.DecodeWindow->grab().toImage(), QStringLiteral("analyse-tableau.png"));
+    Shots.Save(Form1.Panel1->grab(Form1.Image2->geometry()).toImage(),
+               QStringLiteral("analyse-trace.png"));
+  }
+  SendMouse(Form1.Image2, QEvent::MouseMove, {600, HorizontalGridY(14) + 15});
+  Settle();
+  Shots.Save(Form1.Panel1->grab(Form1.Image2->geometry()).toImage(),
+             QStringLiteral("analyse-pointeur.png"));
+  Analysis.Mesuresentrelesmarqueurs1Click();
+  Settle();
+  Shots.Save(Analysis.MarkerWindow->grab().toImage(), QStringLiteral("analyse-marqueurs.png"));
+  Analysis.MarkerWindow->close();
+  Analysis.DecodeWindow->close();
+  Form1.SpeedButton26->click();
 
   Form1.Aproposde1->trigger();
   Settle();

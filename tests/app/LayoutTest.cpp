@@ -245,7 +245,8 @@ TEST_F(Layout, MenuTreeInOrder) {
                            "données...|  Imprimer...|-|  Quitter|Edition|  Copier|"
                            "Options|  Réglage de la vitesse de votre PC|  Afficher fronts "
                            "montants et descendants|  Indicateurs 1 à 16 ou D0 à D7|Aide|  Guide "
-                           "d'utilisation en ligne|  A propos de..."));
+                           "d'utilisation en ligne|  A propos de...|Analyse|  Décoder...|  "
+                           "Mesures entre les marqueurs"));
   EXPECT_TRUE(Form().Afficherfrontsmontantsetdescendants1->isCheckable());
   EXPECT_TRUE(Form().Indicateurs116ouD0D151->isCheckable());
   for (const QAction* Action : Form().findChildren<QAction*>()) {  // no keyboard shortcut
