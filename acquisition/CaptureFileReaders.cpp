@@ -326,18 +326,15 @@ TResult ReadCsvCapture(std::string_view Bytes, std::string_view Name, TSampleRat
 }
 
 TResult ReadCaptureFile(std::string_view Bytes, std::string_view Name, TSampleRates Rates) {
-  const std::size_t Dot = Name.rfind('.');
-  std::string Extension(Dot == std::string_view::npos ? std::string_view() : Name.substr(Dot + 1));
-  for (char& C : Extension) {
-    C = C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C;
-  }
-  if (Extension == "sr") {
+  // The extension decides, as it decides what an export writes.
+  const std::optional<TExportFormat> Format = ExportFormatOfName(Name);
+  if (Format == TExportFormat::Sigrok) {
     return ReadSigrokSession(Bytes, Name, Rates);
   }
-  if (Extension == "vcd") {
+  if (Format == TExportFormat::Vcd) {
     return ReadVcdCapture(Bytes, Name, Rates);
   }
-  if (Extension == "csv") {
+  if (Format == TExportFormat::Csv) {
     return ReadCsvCapture(Bytes, Name, Rates);
   }
   return Fail(TCaptureFileProblem::UnknownFormat, Name);

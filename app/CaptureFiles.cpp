@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A capture opened from a sigrok session: shown as a halted acquisition,
+// A capture opened from a file (sigrok session, VCD, CSV): shown as a halted acquisition,
 // navigated locally through its own samples. Nothing goes to the analyser.
 #include "app/CaptureFiles.h"
 
@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "acquisition/CaptureFileReaders.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
 #include "app/StatusBar.h"
@@ -40,7 +41,8 @@ TCaptureFiles::~TCaptureFiles() = default;
 
 void TCaptureFiles::AskAndOpen() {
   const QString Path = Form.Environment.AskOpenFileName(
-      QStringLiteral("Session sigrok (*.sr);;Tous les fichiers (*)"),
+      QStringLiteral("Captures (*.sr *.vcd *.csv);;Session sigrok (*.sr);;VCD (*.vcd);;"
+                     "CSV (*.csv);;Tous les fichiers (*)"),
       FromSystemFileName(Form.Settings.SaveFolder()));
   if (!Path.isEmpty()) {
     Open(Path);
@@ -64,7 +66,7 @@ bool TCaptureFiles::Open(const QString& Path) {
     return false;
   }
   const QByteArray Bytes = File.read(static_cast<qint64>(MaxCaptureFileBytes) + 1);
-  auto Read = ReadSigrokSession(std::string_view(Bytes.constData(), Bytes.size()), Name);
+  auto Read = ReadCaptureFile(std::string_view(Bytes.constData(), Bytes.size()), Name);
   if (const auto* Failure = std::get_if<TCaptureFileFailure>(&Read)) {
     Environment.ShowError(QString::fromStdString(Failure->Message));
     return false;

@@ -195,6 +195,14 @@ TEST_F(CaptureFiles, AnOpenedExportShowsWhatTheLiveMemoryShowedWindowForWindow) 
     Form->ScrollBar1->setValue(Offsets[I]);
     EXPECT_EQ(TraceArea(*Form), Live[I]) << Offsets[I];
   }
+  // la16's own VCD and CSV open again as its session does.
+  for (const char* Name : {"m.vcd", "m.csv"}) {
+    Env().OpenDialogAnswer = Export(QString::fromUtf8(Name));
+    Form->Ouvrirunecapture1->trigger();
+    EXPECT_EQ(Form->StatusBar1->PanelText(1), QStringLiteral("Capture : ") + Name);
+    Form->ScrollBar1->setValue(Offsets.back());
+    EXPECT_EQ(TraceArea(*Form), Live.back()) << Name;
+  }
   // The move buttons and their messages end where the capture ends.
   Form->SpeedButton2->click();
   EXPECT_EQ(Env().Messages(TBoxKind::Information).back(),
