@@ -113,15 +113,6 @@ bool TCaptureFiles::ExportTo(const QString& Path) {
   Info.Pull = RecordedPullText(Form.CheckedPull());
   ExportPath = Path;
   ExportInfo = Info;
-  // The memory the decoders already fetched for this acquisition is the
-  // same: the analyser is not asked again.
-  if (const std::vector<TSample>* Held = Form.Analysis->HeldMemory()) {
-    Written = WriteFile(*Held, Info);
-    if (Written && Remember) {
-      Form.RecordSaveFolder(QFileInfo(Path).absolutePath());
-    }
-    return Written;
-  }
   return FetchMemory(QStringLiteral("Exporter les données"), [this, Remember](TMemoryResult Got) {
     if (const auto* Failure = std::get_if<QString>(&Got)) {
       if (!Failure->isEmpty()) {  // empty: cancelled, nothing to say
