@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 
 namespace decoding {
 

@@ -17,7 +17,7 @@
 #include "acquisition/SampleBuffer.h"
 #include "acquisition/SampleView.h"
 #include "analysis/Annotation.h"
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 
 class QAction;
 class QMenu;

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 
 class QComboBox;
 class QFormLayout;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 
 inline constexpr const char* DecoderSettingsFileName = "decodeurs.inf";
 

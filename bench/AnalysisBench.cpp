@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "acquisition/TimeBase.h"
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 #include "analysis/PulseFigures.h"
 #include "bench/BenchTargets.h"
 #include "simulator/SimulatedSignals.h"

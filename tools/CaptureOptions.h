@@ -14,7 +14,7 @@
 
 #include "acquisition/SampleExport.h"
 #include "acquisition/TimeBase.h"
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 #include "tools/CaptureStatus.h"
 
 /// Trigger modes, valued as cmdTriggerMode's parameter.

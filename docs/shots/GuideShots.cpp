@@ -28,7 +28,7 @@
 #include <QToolButton>
 #include <cstdio>
 
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 #include "app/AnalysisComponent.h"
 #include "app/AnalysisWindows.h"
 #include "app/Application.h"

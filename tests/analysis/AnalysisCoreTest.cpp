@@ -8,7 +8,7 @@
 
 #include "acquisition/MeasurementUnits.h"
 #include "acquisition/TimeBase.h"
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 #include "analysis/PulseFigures.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <regex>
 
 #include "acquisition/SigrokSession.h"
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 #include "simulator/SimulatedSignals.h"
 #include "tests/analysis/BusWaveforms.h"
 

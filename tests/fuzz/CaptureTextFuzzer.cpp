@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "acquisition/CaptureFileReaders.h"
-#include "analysis/DecoderSpec.h"
+#include "analysis/DecoderTable.h"
 #include "analysis/PulseFigures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
