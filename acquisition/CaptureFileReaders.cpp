@@ -111,6 +111,7 @@ TResult ReadVcdCapture(std::string_view Bytes, std::string_view Name, TSampleRat
   double Hertz = 0;
   const TTimeBase* OwnBase = nullptr;
   long long OwnCount = -1, OwnFirst = 0;
+  std::string Date;
   std::size_t W = 0;
   for (; W < Words.size() && Words[W] != "$enddefinitions"; ++W) {
     if (Words[W] == "$timescale" && W + 1 < Words.size()) {
@@ -138,6 +139,10 @@ TResult ReadVcdCapture(std::string_view Bytes, std::string_view Name, TSampleRat
         Wires.emplace_back(std::string(Words[W + 3]), Input);
       }
       W += 4;
+    } else if (Words[W] == "$date") {
+      while (++W < Words.size() && Words[W] != "$end") {
+        Date += std::string(Date.empty() ? "" : " ") + std::string(Words[W]);
+      }
     } else if (Words[W] == "$comment") {
       std::string Comment;
       while (++W < Words.size() && Words[W] != "$end") {
@@ -196,6 +201,11 @@ TResult ReadVcdCapture(std::string_view Bytes, std::string_view Name, TSampleRat
     }
   }
   TOpenedCapture Capture;
+  Capture.Date = Date.substr(0, MaxCaptureDateLength);
+  Capture.CarriedInputs = 0;
+  for (const auto& Wire : Wires) {
+    Capture.CarriedInputs |= static_cast<std::uint16_t>(1U << (Wire.second - 1));
+  }
   if (OwnBase != nullptr) {
     Hertz = static_cast<double>(SampleRateHz(*OwnBase));
     Capture.FirstIndex = static_cast<int>(std::clamp<long long>(OwnFirst, 0, 1 << 30));
@@ -316,6 +326,7 @@ TResult ReadCsvCapture(std::string_view Bytes, std::string_view Name, TSampleRat
   if (Capture.Samples.empty()) {
     return Bad("aucune ligne d'échantillons");
   }
+  Capture.CarriedInputs = static_cast<std::uint16_t>((1U << InputColumns.size()) - 1U);
   if (Hertz <= 0 && FirstTime && *LastTime > *FirstTime) {
     Hertz = static_cast<double>(Capture.Samples.size() - 1) / (*LastTime - *FirstTime);
   }

@@ -130,6 +130,7 @@ TEntryRead ReadEntry(zip_t* Archive, const std::string& Name, std::uint64_t Limi
       Capture.Pull = static_cast<TPull>(Pull);
     }
   }
+  Capture.Date = Text("date").substr(0, MaxCaptureDateLength);
   if (const auto First = WholeNumber(Text("first memory index"));
       First && *First >= 0 && *First < WholeMemorySamples) {
     Capture.FirstIndex = static_cast<int>(*First);
@@ -322,6 +323,7 @@ std::variant<TOpenedCapture, TCaptureFileFailure> ReadSigrokSession(std::string_
   Capture.TimeBase = Base;
   Capture.SecondsPerSample = 1.0 / static_cast<double>(Hertz);
   const unsigned Kept = *Probes >= InputCount ? 0xFFFFU : (1U << *Probes) - 1U;
+  Capture.CarriedInputs = static_cast<std::uint16_t>(Kept & (Unit > 1 ? 0xFFFFU : 0xFFU));
   Capture.Samples.resize(Count);
   for (std::size_t I = 0; I < Count; ++I) {
     const auto* Sample = reinterpret_cast<const unsigned char*>(Logic.data() + I * Unit);

@@ -22,6 +22,9 @@ inline constexpr std::uint64_t MaxCaptureFileBytes = 64ULL * 1024 * 1024;
 /// Largest number of samples kept from a session.
 inline constexpr std::size_t MaxCaptureSamples = 16U * 1024 * 1024;
 
+/// Longest date text kept from a file.
+inline constexpr std::size_t MaxCaptureDateLength = 64;
+
 /// A capture read from a file.
 struct TOpenedCapture {
   std::vector<TSample> Samples;  ///< bit k - 1 is input k
@@ -35,6 +38,11 @@ struct TOpenedCapture {
   TTriggerMode TriggerMode = TTriggerMode::None;
   std::uint8_t TriggerPattern = 0;
   TPull Pull = TPull::None;
+  /// The inputs the file carries (bit k - 1 for input k); the others read low.
+  std::uint16_t CarriedInputs = 0xFFFF;
+  /// When it was taken, as the file records it (la16's: ISO 8601); empty
+  /// when it records nothing.
+  std::string Date;
 };
 
 /// Why a file cannot be opened as a capture.

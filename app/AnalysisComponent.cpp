@@ -117,7 +117,9 @@ void TAnalysisComponent::PointerMoved(int X, int Y) {
     const int Input = (Y - GridTop) / TileHeight + 1;
     const TViewAt At = CurrentView();
     const std::size_t Position = At.WindowStart + static_cast<std::size_t>(Cell - 1);
-    if (Position < At.View.Size()) {
+    const TOpenedCapture* Capture = Form.CaptureFiles->Shown();
+    const bool Carried = Capture == nullptr || ((Capture->CarriedInputs >> (Input - 1)) & 1U) != 0;
+    if (Position < At.View.Size() && Carried) {  // an input a file does not carry has no figures
       const TPulseFigures F = MeasurePulse(At.View, Input, Position);
       Lines << QStringLiteral("Entrée %1 : %2").arg(Input).arg(F.High ? "haut" : "bas");
       if (F.Width) {

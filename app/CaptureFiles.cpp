@@ -4,12 +4,14 @@
 #include "app/CaptureFiles.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <QToolButton>
 #include <algorithm>
 #include <string_view>
@@ -25,9 +27,47 @@
 
 namespace {
 constexpr int AcquisitionPanel = 1;
+
+// "1-3, 9-16": the inputs of Mask, runs of neighbours joined.
+QString InputList(std::uint16_t Mask) {
+  QStringList Runs;
+  for (int Input = 1; Input <= 16; ++Input) {
+    if (((Mask >> (Input - 1)) & 1U) == 0) {
+      continue;
+    }
+    int Last = Input;
+    while (Last < 16 && ((Mask >> Last) & 1U) != 0) {
+      ++Last;
+    }
+    Runs << (Last == Input ? QString::number(Input) : QStringLiteral("%1-%2").arg(Input).arg(Last));
+    Input = Last;
+  }
+  return Runs.join(QStringLiteral(", "));
+}
+
+// The status text naming a capture: its file, when it was taken, and the
+// inputs it carries when it does not carry all 16.
+QString CaptureStatus(const QString& Name, const TOpenedCapture& Capture) {
+  QString Text = QStringLiteral("Capture : ") + Name;
+  if (!Capture.Date.empty()) {
+    const QString Date = QString::fromUtf8(Capture.Date).trimmed();
+    const QDateTime Taken = QDateTime::fromString(Date, Qt::ISODate);
+    Text +=
+        QStringLiteral(" du ") +
+        (Taken.isValid() ? Taken.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(" à ") +
+                               Taken.toString(QStringLiteral("HH:mm:ss"))
+                         : Date);
+  }
+  if (Capture.CarriedInputs != 0xFFFF) {
+    Text += Capture.CarriedInputs == 0 ? QStringLiteral(" (aucune entrée)")
+                                       : QStringLiteral(" (entrées ") +
+                                             InputList(Capture.CarriedInputs) + QStringLiteral(")");
+  }
+  return Text;
+}
 }  // namespace
 
-TCaptureFiles::TCaptureFiles(TForm1& Owner) : Form(Owner) {
+TCaptureFiles::TCaptureFiles(TForm1& Owner) : Form(Owner), Controls(Owner) {
   FetchTimer.setSingleShot(true);
   QObject::connect(&FetchTimer, &QTimer::timeout, &FetchTimer, [this] {
     if (Fetch) {
@@ -79,6 +119,7 @@ bool TCaptureFiles::Open(const QString& Path) {
   Capture = std::move(std::get<TOpenedCapture>(Read));
   Form.State.TimeBaseIndex = Capture->TimeBase->Index;
   Form.State.AcquisitionStopped = 1;
+  Controls.Show(*Capture);
   // The picture is the capture's: the panels in front of it go.
   Form.Panel3->hide();
   Form.Panel6->hide();
@@ -97,7 +138,7 @@ bool TCaptureFiles::Open(const QString& Path) {
         std::max(0, static_cast<int>(Capture->Samples.size()) - SamplesPerWindow));
     Form.ScrollBar1->setValue(0);
   }
-  Form.StatusBar1->SetPanelText(AcquisitionPanel, QStringLiteral("Capture : ") + Info.fileName());
+  Form.StatusBar1->SetPanelText(AcquisitionPanel, CaptureStatus(Info.fileName(), *Capture));
   AnalyserChanged();
   ShowWindow(0);
   return true;
@@ -108,7 +149,14 @@ void TCaptureFiles::Leave() {
     return;
   }
   Capture.reset();
+  Controls.GiveBack();
+  // The button down is the analyser's time base, also one chosen meanwhile.
   Form.State.TimeBaseIndex = LiveTimeBaseIndex;
+  for (std::size_t K = 0; K < Form.TimeBaseButtons.size(); ++K) {
+    if (Form.TimeBaseButtons[K]->isChecked()) {
+      Form.State.TimeBaseIndex = TimeBaseTable[K].Index;
+    }
+  }
   // The analyser still shows the window it was last asked for.
   const QSignalBlocker Quiet(Form.ScrollBar1);
   Form.ScrollBar1->setMaximum(ViewOffsetMax);
@@ -121,6 +169,16 @@ void TCaptureFiles::OweStartPrompt(bool Owed) {
   StartPromptOwed = Owed;
   // A capture on screen is never covered.
   Form.Panel6->setVisible(Owed && !Capture);
+}
+
+void TCaptureFiles::ForAnalyser(const std::function<void()>& Work) {
+  if (Controls.ForAnalyser(Work) && Capture) {
+    ShowWindow(ShownOffset);
+  }
+}
+
+bool TCaptureFiles::Holds(int N) const {
+  return !Capture || static_cast<std::size_t>(ShownOffset + N - 1) < Capture->Samples.size();
 }
 
 TSampleView TCaptureFiles::ShownSamples() const {
@@ -145,14 +203,19 @@ void TCaptureFiles::RecordedScreen(TScreenState& State) const {
 void TCaptureFiles::ShowWindow(int Offset) {
   // The same drawing as a restitution: the empty screen, inputs 1-8 then
   // 9-16 sample by sample, then the picture shown at once.
+  // Nothing is drawn past the capture's end, nor for an input it does not carry.
+  ShownOffset = Offset;
   Form.RedrawScreen();
   for (int Group = 1; Group <= 2; ++Group) {
+    const int Drawn = Group == 1 ? (Capture->CarriedInputs & 0xFF) : (Capture->CarriedInputs >> 8);
     for (int N = 1; N <= SamplesPerWindow; ++N) {
       const auto At = static_cast<std::size_t>(Offset + N - 1);
       const TSample Sample = At < Capture->Samples.size() ? Capture->Samples[At] : 0;
       const int Value = Group == 1 ? (Sample & 0xFF) : (Sample >> 8);
       Form.State.SampleBuffer.Cell(Group, N) = Value;
-      Form.DrawSample(Group, N, Value);
+      if (At < Capture->Samples.size()) {
+        Form.DrawSample(Group, N, Value, Drawn);
+      }
     }
   }
   Form.PresentScreen();

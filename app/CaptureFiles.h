@@ -18,6 +18,7 @@
 #include "acquisition/MemoryFetch.h"
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSessionReader.h"
+#include "app/CaptureControls.h"
 #include "display/TraceRenderer.h"
 
 class QProgressDialog;
@@ -43,6 +44,9 @@ class TCaptureFiles {
   void Leave();
   /// The capture shown, or null.
   const TOpenedCapture* Shown() const { return Capture ? &*Capture : nullptr; }
+  /// Whether sample N (1..450) of the window on screen exists: past a
+  /// capture's last sample it does not.
+  bool Holds(int N) const;
   /// The capture shown, as samples.
   TSampleView ShownSamples() const;
   /// The empty screen's trigger and pull: the capture's own when one is
@@ -54,6 +58,10 @@ class TCaptureFiles {
   /// starts or the analyser goes. It shows only while no capture is on
   /// screen, and comes back when the capture is left.
   void OweStartPrompt(bool Owed);
+  /// Runs Work on the acquisition controls as they are for the analyser
+  /// while a capture shows its own settings in them; a handler Work ran
+  /// may have drawn the empty screen: the capture is shown again.
+  void ForAnalyser(const std::function<void()>& Work);
 
   // ---- Export (app/CaptureFilesExport.cpp) ----
   /// Asks for a file name, then exports to it.
@@ -95,6 +103,9 @@ class TCaptureFiles {
 
   TForm1& Form;
   std::optional<TOpenedCapture> Capture;
+  TCaptureControls Controls;
+  /// Window offset of the capture's samples on screen.
+  int ShownOffset = 0;
   /// What the analyser's memory view had before a capture was opened.
   int LiveTimeBaseIndex = 0;
   int LiveViewOffset = 0;

@@ -81,8 +81,9 @@ class TForm1 : public QMainWindow, public TForm1Controls {
   void PresentScreen();
   /// Sample N (1..450) of Group (1 or 2) into the back buffer; Value is a
   /// sample byte (only its low 8 bits count). The edges option is read here,
-  /// so a change of it shows from the next sample.
-  void DrawSample(int Group, int N, int Value);
+  /// so a change of it shows from the next sample. Drawn: the inputs of the
+  /// group drawn, by bit.
+  void DrawSample(int Group, int N, int Value, int Drawn = 0xFF);
   /// Writes Image2 to the snapshot file "1.bmp" of the program folder, whole
   /// or not at all. Throws TFileWriteError (message for the error box) when
   /// it cannot, and the old file stays; callers carry out the rest of their

@@ -6,6 +6,7 @@
 #include <exception>
 #include <optional>
 
+#include "app/CaptureFiles.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
 #include "display/Measurement.h"
@@ -52,7 +53,7 @@ void TForm1::ShowMeasurement() {
 
 void TForm1::ShowReadout(int X) {
   const std::optional<int> N = ReadoutSample(X);
-  if (!N) {
+  if (!N || !CaptureFiles->Holds(*N)) {  // past a short capture's end, as past sample 450
     return;
   }
   PresentScreen();

@@ -129,7 +129,8 @@ const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTi
   return Stamp;
 }
 
-void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges) {
+void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges,
+                                std::uint8_t Drawn) {
   if ((Group != 1 && Group != 2) || N < 1 || N > SamplesPerWindow) {
     return;
   }
@@ -153,6 +154,9 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
   const int Base = GroupRowBase(Group);
   const int X0 = SampleX(N);
   for (int J = 0; J < InputsPerGroup; ++J) {
+    if (((Drawn >> J) & 1) == 0) {
+      continue;
+    }
     const bool High = ((Value >> J) & 1) != 0;
     const int HighY = Base + 30 * J - 20;
     const int LowY = Base + 30 * J - 1;

@@ -76,8 +76,9 @@ class TTraceRenderer {
   /// Draws the 8 inputs of sample N (1..450) of Group (1 for inputs 1-8, 2 for
   /// inputs 9-16) into the back buffer. With ShowEdges a change of level from
   /// the previous sample is drawn as a vertical edge. Calls outside those
-  /// ranges draw nothing.
-  void DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges);
+  /// ranges draw nothing. Only the inputs of Drawn's bits are drawn (a
+  /// capture may not carry them all).
+  void DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges, std::uint8_t Drawn = 0xFF);
 
   /// Makes Visible a copy of the back buffer, erasing every overlay on it.
   /// The pixels are shared until either side is written.

@@ -53,9 +53,10 @@ void TForm1::DrawClockStamp() {
   Image2->update(Renderer.ClockStampArea());
 }
 
-void TForm1::DrawSample(int Group, int N, int Value) {
+void TForm1::DrawSample(int Group, int N, int Value, int Drawn) {
   Renderer.DrawSample(Group, N, static_cast<std::uint8_t>(Value & 0xFF),
-                      Afficherfrontsmontantsetdescendants1->isChecked());
+                      Afficherfrontsmontantsetdescendants1->isChecked(),
+                      static_cast<std::uint8_t>(Drawn & 0xFF));
 }
 
 void TForm1::WriteSnapshotFile() {

@@ -93,19 +93,22 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
   GroupBox5->setEnabled(true);
   // 10: checking a button that was not checked runs its pull handler. An
   // analyser plugged in again after a loss gets its pull all the same,
-  // without the redraw that would wipe the picture kept meanwhile.
+  // without the redraw that would wipe the picture kept meanwhile. A capture
+  // on screen shows its own pull: the buttons are the analyser's meanwhile.
   const bool Reattach = std::exchange(PullOwedOnAttach, false);
-  if (Settings.PullSetting() == "0") {
-    if (Reattach && RadioButton6->isChecked()) {
-      SendCommand(cmdPull, 0);
+  CaptureFiles->ForAnalyser([&] {
+    if (Settings.PullSetting() == "0") {
+      if (Reattach && RadioButton6->isChecked()) {
+        SendCommand(cmdPull, 0);
+      }
+      RadioButton6->setChecked(true);
+    } else if (Settings.PullSetting() == "1") {
+      if (Reattach && RadioButton5->isChecked()) {
+        SendCommand(cmdPull, 1);
+      }
+      RadioButton5->setChecked(true);
     }
-    RadioButton6->setChecked(true);
-  } else if (Settings.PullSetting() == "1") {
-    if (Reattach && RadioButton5->isChecked()) {
-      SendCommand(cmdPull, 1);
-    }
-    RadioButton5->setChecked(true);
-  }
+  });
   GroupBox5->setEnabled(false);  // 11
   Panel3->hide();                // 12
   CaptureFiles->AnalyserChanged();

@@ -10,8 +10,11 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -19,6 +22,7 @@
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSession.h"
 #include "acquisition/SigrokSessionReader.h"
+#include "app/CaptureControls.h"
 #include "app/CaptureFiles.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
@@ -200,7 +204,9 @@ TEST_F(CaptureFiles, AnOpenedExportShowsWhatTheLiveMemoryShowedWindowForWindow) 
   Env().OpenDialogAnswer = Session;
   Form->Ouvrirunecapture1->trigger();
   ASSERT_NE(Form->CaptureFiles->Shown(), nullptr);
-  EXPECT_EQ(Form->StatusBar1->PanelText(1), QStringLiteral("Capture : m.sr"));
+  // The capture's own date, as the export recorded it.
+  const QString Taken = Env().Now().toString(QStringLiteral("dd/MM/yyyy à HH:mm:ss"));
+  EXPECT_EQ(Form->StatusBar1->PanelText(1), QStringLiteral("Capture : m.sr du ") + Taken);
   EXPECT_EQ(Form->ScrollBar1->maximum(), 1597);
   for (std::size_t I = 0; I < Offsets.size(); ++I) {
     Form->ScrollBar1->setValue(Offsets[I]);
@@ -210,7 +216,8 @@ TEST_F(CaptureFiles, AnOpenedExportShowsWhatTheLiveMemoryShowedWindowForWindow) 
   for (const char* Name : {"m.vcd", "m.csv"}) {
     Env().OpenDialogAnswer = Export(QString::fromUtf8(Name));
     Form->Ouvrirunecapture1->trigger();
-    EXPECT_EQ(Form->StatusBar1->PanelText(1), QStringLiteral("Capture : ") + Name);
+    const QString Dated = QString::fromUtf8(Name) + (Name[2] == 'v' ? " du " + Taken : "");
+    EXPECT_EQ(Form->StatusBar1->PanelText(1), QStringLiteral("Capture : ") + Dated);
     Form->ScrollBar1->setValue(Offsets.back());
     EXPECT_EQ(TraceArea(*Form), Live.back()) << Name;
   }
@@ -245,6 +252,57 @@ TEST_F(CaptureFiles, AShortCaptureOfAnotherWriterNavigatesWithinItsLength) {
   EXPECT_EQ(Env().Messages(TBoxKind::Information).back(),
             QStringLiteral("Position limite atteinte..."));
   EXPECT_EQ(Held(Form->State.SampleBuffer)[449], Samples[699]);
+}
+
+// A capture of another writer carrying inputs 1-3 for 100 samples, opened
+// over a la16 session recording a trigger and a pull.
+TEST_F(CaptureFiles, AShortCaptureShowsOnlyWhatItHoldsAndTheControlsWhatItRecords) {
+  const TControlStates Live = TCaptureControls(*Form).Read();
+  const std::size_t Sent = TAnalyserRig::Heads(Analyser->HidInterface()).size();
+  const QString Pattern = Form->StatusBar1->PanelText(2);
+  TExportInfo Info;
+  Info.Trigger = RecordedTriggerText(TTriggerMode::ExternalLow);
+  Info.Pull = RecordedPullText(TPull::Up);
+  const QString Own = Rig.Harness.DataDir.filePath(QStringLiteral("own.sr"));
+  std::ofstream(Own.toStdString(), std::ios::binary) << *BuildSigrokSession(Memory, Info);
+  ASSERT_TRUE(Form->OpenCapture(Own));
+  EXPECT_TRUE(Form->RadioButton4->isChecked());
+  EXPECT_TRUE(Form->RadioButton5->isChecked());
+
+  std::string Csv = "; Samplerate: 3 kHz\n";
+  for (int N = 0; N < 100; ++N) {
+    Csv += N % 2 == 0 ? "1,0,1\n" : "0,1,1\n";
+  }
+  const QString Short = Rig.Harness.DataDir.filePath(QStringLiteral("short.csv"));
+  std::ofstream(Short.toStdString(), std::ios::binary) << Csv;
+  ASSERT_TRUE(Form->OpenCapture(Short));
+  EXPECT_EQ(Form->StatusBar1->PanelText(1), QStringLiteral("Capture : short.csv (entrées 1-3)"));
+  // What the file does not record is not checked; no handler ran.
+  TControlStates Expected;
+  Expected
+      .TimeBase[static_cast<std::size_t>(FindTimeBaseByCaption("10ms") - TimeBaseTable.data())] =
+      true;
+  EXPECT_TRUE(TCaptureControls(*Form).Read() == Expected);
+  EXPECT_EQ(TAnalyserRig::Heads(Analyser->HidInterface()).size(), Sent);
+  EXPECT_EQ(Form->StatusBar1->PanelText(2), Pattern);
+
+  // Input 3 is high up to sample 100; nothing past it, nothing for input 4.
+  const QImage Shown = Visible(*Form);
+  const auto Traced = [&Shown](int N, int Y) {
+    return Shown.pixel(SampleX(N), Y) == GroupColour(1);
+  };
+  EXPECT_TRUE(Traced(100, GroupRowBase(1) + 60 - 20));
+  EXPECT_FALSE(Traced(101, GroupRowBase(1) + 60 - 20));
+  EXPECT_FALSE(Traced(50, GroupRowBase(1) + 90 - 1));
+  // The readout past the last sample does nothing, as past sample 450.
+  QTest::mouseClick(Form->Image2, Qt::LeftButton, {}, QPoint(600, 100));
+  EXPECT_EQ(Visible(*Form), Shown);
+  QTest::mouseClick(Form->Image2, Qt::LeftButton, {}, QPoint(SampleX(50), 100));
+  EXPECT_NE(Visible(*Form), Shown);
+
+  Form->SpeedButton25->click();  // back to the analyser: its controls as they were
+  EXPECT_EQ(Form->CaptureFiles->Shown(), nullptr);
+  EXPECT_TRUE(TCaptureControls(*Form).Read() == Live);
 }
 
 TEST_F(CaptureFiles, BadFilesAreRefusedAndChangeNothing) {
@@ -284,19 +342,30 @@ TEST_F(CaptureFiles, BadFilesAreRefusedAndChangeNothing) {
 }
 
 // The start prompt drawn over a capture opened before the analyser came;
-// then missing where it belongs once the capture is left.
+// then missing where it belongs once the capture is left. The capture shows
+// the pull the analyser is to get: the attach still sends it.
 TEST(CaptureFilesStartPrompt, NeverCoversACaptureAndComesBackWhenItIsLeft) {
   TAnalyserRig Rig;
-  TForm1& Form = Rig.Start("100", "");
+  TForm1& Form = Rig.Start("100", "0");
   const QString Path = Rig.Harness.DataDir.filePath(QStringLiteral("early.sr"));
+  TExportInfo Info;
+  Info.TimeBase = FindTimeBaseByCaption("20µs");
+  Info.Pull = RecordedPullText(TPull::Down);
   std::ofstream(Path.toStdString(), std::ios::binary)
-      << *BuildSigrokSession(std::vector<TSample>(900, 5), TExportInfo());
+      << *BuildSigrokSession(std::vector<TSample>(900, 5), Info);
   ASSERT_TRUE(Form.OpenCapture(Path));
-  Rig.PlugAnswering();
+  EXPECT_TRUE(Form.TimeBaseButton(Info.TimeBase->Index)->isChecked());
+  TSimulatedAnalyserDevice& Analyser = Rig.PlugAnswering();
   ASSERT_TRUE(Form.GroupBox2->isEnabled());
   EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+  const std::vector<TReportHead> Heads = TAnalyserRig::Heads(Analyser.HidInterface());
+  EXPECT_TRUE(std::any_of(Heads.begin(), Heads.end(), [](const TReportHead& Head) {
+    return Head[1] == cmdPull && Head[2] == 0;
+  }));
   Form.SpeedButton25->click();  // a single acquisition: back to the analyser's memory
   EXPECT_TRUE(Form.Panel6->isVisibleTo(&Form));
+  EXPECT_TRUE(Form.TimeBaseButton(DefaultTimeBaseIndex)->isChecked());
+  EXPECT_TRUE(Form.RadioButton6->isChecked());
 }
 
 TEST_F(CaptureFiles, AnAnalyserThatStopsAnsweringLeavesNoFileAndOneMessage) {
