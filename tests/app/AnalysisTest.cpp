@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSession.h"
@@ -182,6 +183,50 @@ TEST_F(WindowAnalysis, TheUartOnInput9IsReadFromTheWholeMemoryIntoTheTableNeverI
   EXPECT_EQ(Analysis().HeldMemory(), nullptr);
   EXPECT_TRUE(Analysis().Annotations().empty());
   EXPECT_TRUE(Analysis().Overlay->Spans().empty());
+}
+
+// A single acquisition on the external pulse starts on the buses' period:
+// at 5 µs per division the memory holds the I2C write and the SPI transfer.
+TEST_F(WindowAnalysis, TheI2cAndSpiBurstsAreReadAfterASingleAcquisitionOnTheExternalTrigger) {
+  ASSERT_NO_FATAL_FAILURE(Halt(FindTimeBaseByCaption("5µs")->Index));
+  Form->SpeedButton24->click();  // the trigger is chosen while the analyser runs
+  Form->RadioButton3->click();
+  ASSERT_EQ(Form->CheckedTriggerMode(), TTriggerMode::ExternalHigh);
+  const std::int64_t Shown = Form->RestitutionsShown;
+  Form->SpeedButton25->click();
+  ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return Form->RestitutionsShown > Shown + 1; },
+                                     std::chrono::seconds(30)));
+  ASSERT_TRUE(Analyser->Analyser()->WaitIdle(std::chrono::seconds(10)));
+  TAnalyserRig::Idle();
+
+  Analysis().Dcoder1->trigger();
+  TDecodeDialog* Dialog = Analysis().DecodeDialog;
+  Dialog->ChooseDecoder(Dialog->DecoderChoice->findText(QStringLiteral("I2C")));
+  ASSERT_TRUE(Dialog->SetOption("scl", QStringLiteral("10")));
+  ASSERT_TRUE(Dialog->SetOption("sda", QStringLiteral("11")));
+  Dialog->AddButton->click();
+  Dialog->ChooseDecoder(Dialog->DecoderChoice->findText(QStringLiteral("SPI")));
+  ASSERT_TRUE(Dialog->SetOption("clk", QStringLiteral("12")));
+  ASSERT_TRUE(Dialog->SetOption("mosi", QStringLiteral("13")));
+  ASSERT_TRUE(Dialog->SetOption("cs", QStringLiteral("14")));
+  Dialog->AddButton->click();
+  ASSERT_NO_FATAL_FAILURE(Decode(Dialog->DecodeButton));
+  QTableWidget* Table = Analysis().DecodeWindow->Table;
+  QStringList Seen;
+  for (int Row = 0; Row < Table->rowCount(); ++Row) {
+    Seen << Table->item(Row, 1)->text() + " " + Table->item(Row, 2)->text() + " " +
+                Table->item(Row, 3)->text();
+  }
+  const auto Has = [&Seen](const QString& Line) {
+    return std::any_of(Seen.begin(), Seen.end(),
+                       [&](const QString& S) { return S.startsWith(Line); });
+  };
+  EXPECT_TRUE(Has(QStringLiteral("i2c address-write 0x%1").arg(I2cTargetAddress, 2, 16)))
+      << Seen.join('\n').toStdString();
+  EXPECT_TRUE(Has(QStringLiteral("i2c data ")));
+  EXPECT_TRUE(
+      Has(QStringLiteral("spi mosi 0x%1").arg(QString::number(SpiCommandByte, 16).toUpper())))
+      << Seen.join('\n').toStdString();
 }
 
 TEST_F(WindowAnalysis, ThePointerOverInput15ShowsThePwmAndLeavesTheReadoutLineUncovered) {
