@@ -17,7 +17,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
-#include <algorithm>
 
 #include "acquisition/SampleExport.h"
 #include "acquisition/SigrokSession.h"
@@ -199,34 +198,20 @@ TEST_F(WindowAnalysis, TheI2cAndSpiBurstsAreReadAfterASingleAcquisitionOnTheExte
   ASSERT_TRUE(Analyser->Analyser()->WaitIdle(std::chrono::seconds(10)));
   TAnalyserRig::Idle();
 
-  Analysis().Dcoder1->trigger();
-  TDecodeDialog* Dialog = Analysis().DecodeDialog;
-  Dialog->ChooseDecoder(Dialog->DecoderChoice->findText(QStringLiteral("I2C")));
-  ASSERT_TRUE(Dialog->SetOption("scl", QStringLiteral("10")));
-  ASSERT_TRUE(Dialog->SetOption("sda", QStringLiteral("11")));
-  Dialog->AddButton->click();
-  Dialog->ChooseDecoder(Dialog->DecoderChoice->findText(QStringLiteral("SPI")));
-  ASSERT_TRUE(Dialog->SetOption("clk", QStringLiteral("12")));
-  ASSERT_TRUE(Dialog->SetOption("mosi", QStringLiteral("13")));
-  ASSERT_TRUE(Dialog->SetOption("cs", QStringLiteral("14")));
-  Dialog->AddButton->click();
-  ASSERT_NO_FATAL_FAILURE(Decode(Dialog->DecodeButton));
+  Analysis().RunDecoders({Spec("i2c:scl=10:sda=11"), Spec("spi:clk=12:mosi=13:cs=14")});
+  ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return !Form->CaptureFiles->Exporting(); }));
   QTableWidget* Table = Analysis().DecodeWindow->Table;
-  QStringList Seen;
+  QString Rows;
   for (int Row = 0; Row < Table->rowCount(); ++Row) {
-    Seen << Table->item(Row, 1)->text() + " " + Table->item(Row, 2)->text() + " " +
-                Table->item(Row, 3)->text();
+    Rows += Table->item(Row, 1)->text() + ' ' + Table->item(Row, 2)->text() + ' ' +
+            Table->item(Row, 3)->text().toLower() + '\n';
   }
-  const auto Has = [&Seen](const QString& Line) {
-    return std::any_of(Seen.begin(), Seen.end(),
-                       [&](const QString& S) { return S.startsWith(Line); });
-  };
-  EXPECT_TRUE(Has(QStringLiteral("i2c address-write 0x%1").arg(I2cTargetAddress, 2, 16)))
-      << Seen.join('\n').toStdString();
-  EXPECT_TRUE(Has(QStringLiteral("i2c data ")));
-  EXPECT_TRUE(
-      Has(QStringLiteral("spi mosi 0x%1").arg(QString::number(SpiCommandByte, 16).toUpper())))
-      << Seen.join('\n').toStdString();
+  for (const QString& Row :
+       {QStringLiteral("i2c address-write 0x%1\n").arg(I2cTargetAddress, 0, 16),
+        QStringLiteral("i2c data 0x"),
+        QStringLiteral("spi mosi 0x%1\n").arg(SpiCommandByte, 0, 16)}) {
+    EXPECT_TRUE(Rows.contains(Row)) << Row.toStdString() << " in\n" << Rows.toStdString();
+  }
 }
 
 TEST_F(WindowAnalysis, ThePointerOverInput15ShowsThePwmAndLeavesTheReadoutLineUncovered) {
