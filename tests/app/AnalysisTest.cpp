@@ -193,7 +193,9 @@ TEST_F(WindowAnalysis, TheI2cAndSpiBurstsAreReadAfterASingleAcquisitionOnTheExte
   ASSERT_EQ(Form->CheckedTriggerMode(), TTriggerMode::ExternalHigh);
   const std::int64_t Shown = Form->RestitutionsShown;
   Form->SpeedButton25->click();
-  ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return Form->RestitutionsShown > Shown + 1; },
+  // A restitution of the loop may still come first: the memory is the
+  // single's once the analyser is idle again.
+  ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return Form->RestitutionsShown > Shown; },
                                      std::chrono::seconds(30)));
   ASSERT_TRUE(Analyser->Analyser()->WaitIdle(std::chrono::seconds(10)));
   TAnalyserRig::Idle();
