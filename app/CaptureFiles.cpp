@@ -113,7 +113,6 @@ bool TCaptureFiles::Open(const QString& Path) {
   }
 
   if (!Capture) {  // what the analyser's memory view goes back to
-    LiveTimeBaseIndex = Form.State.TimeBaseIndex;
     LiveViewOffset = Form.ScrollBar1->value();
   }
   Capture = std::move(std::get<TOpenedCapture>(Read));
@@ -151,7 +150,6 @@ void TCaptureFiles::Leave() {
   Capture.reset();
   Controls.GiveBack();
   // The button down is the analyser's time base, also one chosen meanwhile.
-  Form.State.TimeBaseIndex = LiveTimeBaseIndex;
   for (std::size_t K = 0; K < Form.TimeBaseButtons.size(); ++K) {
     if (Form.TimeBaseButtons[K]->isChecked()) {
       Form.State.TimeBaseIndex = TimeBaseTable[K].Index;

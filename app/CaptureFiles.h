@@ -106,8 +106,8 @@ class TCaptureFiles {
   TCaptureControls Controls;
   /// Window offset of the capture's samples on screen.
   int ShownOffset = 0;
-  /// What the analyser's memory view had before a capture was opened.
-  int LiveTimeBaseIndex = 0;
+  /// The analyser's view offset before a capture was opened (its time base
+  /// is the time-base button the controls give back).
   int LiveViewOffset = 0;
   bool StartPromptOwed = false;
 
