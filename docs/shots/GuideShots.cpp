@@ -270,6 +270,9 @@ int main(int Argc, char** Argv) {
   });
   Answer.start();
   Form1.ToolButton12->click();
+  for (int Wait = 0; Wait < 300 && Form1.CaptureFiles->Exporting(); ++Wait) {
+    Settle(std::chrono::milliseconds(100));  // the memory comes in after the dialog
+  }
   Answer.stop();
   Shots.Check(ProgressTaken, "export progress");
   if (Shots.Check(QFile::exists(Exported), "exported session") &&
@@ -328,6 +331,31 @@ int main(int Argc, char** Argv) {
   Analysis.MarkerWindow->close();
   Analysis.DecodeWindow->close();
   Form1.SpeedButton26->click();
+
+  // The I2C and SPI buses, on the external pulse at 5 µs per division.
+  Form1.SpeedButton24->click();
+  Form1.TimeBaseButton(FindTimeBaseByCaption("5µs")->Index)->click();
+  Form1.RadioButton3->click();
+  Shots.Check(Restitutions.WaitFor(2), "restitutions at 5 µs");
+  Form1.SpeedButton25->click();
+  Settle(std::chrono::milliseconds(1500));
+  std::vector<TDecoderSpec> Buses;
+  for (const char* Text : {"i2c:scl=10:sda=11", "spi:clk=12:mosi=13:cs=14"}) {
+    Buses.push_back(std::get<TDecoderSpec>(ParseDecoderSpec(Text)));
+  }
+  Analysis.RunDecoders(Buses);
+  for (int Wait = 0; Wait < 100 && Form1.CaptureFiles->Exporting(); ++Wait) {
+    Settle(std::chrono::milliseconds(100));
+  }
+  Settle(std::chrono::milliseconds(800));
+  if (Shots.Check(Analysis.DecodeWindow != nullptr, "bus table")) {
+    Analysis.DecodeWindow->Table->setCurrentCell(1, 0);  // the start of the memory
+    Settle(std::chrono::milliseconds(800));
+    Shots.Save(Analysis.DecodeWindow->grab().toImage(), QStringLiteral("analyse-bus-tableau.png"));
+    Shots.Save(Form1.Panel1->grab(Form1.Image2->geometry()).toImage(),
+               QStringLiteral("analyse-bus-trace.png"));
+    Analysis.DecodeWindow->close();
+  }
 
   Form1.Aproposde1->trigger();
   Settle();
