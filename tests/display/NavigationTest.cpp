@@ -322,9 +322,10 @@ TEST(NavigationWithTheAnalyser, ScrollingShowsTheMemoryAtTheNewOffsetWithTheMark
   };
   ASSERT_TRUE(MarkersShown());
 
-  for (const auto& [Move, Offset] :
+  for (const auto& [Move, MovedTo] :
        {std::pair<std::function<void()>, int>{[&] { Form.ScrollBar1->setValue(300); }, 300},
         {[&] { Form.SpeedButton1->click(); }, 450}}) {
+    const int Offset = MovedTo;  // a lambda may not capture a structured binding in clang 14
     SCOPED_TRACE(Offset);
     const QImage Before = Visible(Form);
     Move();
