@@ -9,6 +9,7 @@
 #include "app/CaptureFiles.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
+#include "app/PictureControl.h"
 #include "app/StatusBar.h"
 #include "display/SnapshotFile.h"
 

@@ -25,6 +25,7 @@
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/FormBuilding.h"
+#include "app/PictureControl.h"
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"

@@ -20,6 +20,7 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class TPictureBox;
+class TPictureControl;
 class TPlugAnimation;
 class TStatusBar;
 
@@ -106,10 +107,10 @@ struct TForm1Controls {
   QToolButton* SpeedButton23 = nullptr;  // halt
   QToolButton* SpeedButton24 = nullptr;  // loop
   QToolButton* SpeedButton25 = nullptr;  // single
-  QLabel* Image7 = nullptr;              // upper lamp, unlit
-  QLabel* Image8 = nullptr;              // lower lamp, lit
-  QLabel* Image9 = nullptr;              // upper lamp, lit
-  QLabel* Image10 = nullptr;             // lower lamp, unlit
+  TPictureControl* Image7 = nullptr;     // upper lamp, unlit
+  TPictureControl* Image8 = nullptr;     // lower lamp, lit
+  TPictureControl* Image9 = nullptr;     // upper lamp, lit
+  TPictureControl* Image10 = nullptr;    // lower lamp, unlit
 
   QGroupBox* GroupBox3 = nullptr;  // trigger
   QRadioButton* RadioButton1 = nullptr;

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -11,6 +10,7 @@
 #include "app/Artwork.h"
 #include "app/Form1.h"
 #include "app/FormBuilding.h"
+#include "app/PictureControl.h"
 
 using namespace FormBuilding;
 
@@ -113,22 +113,11 @@ void TForm1::BuildAcquisitionGroup(QWidget* Client) {
     Button->setCheckable(true);
   }
   // Each light is an unlit lamp with the lit one laid on top of it.
-  Image7 = Picture(GroupBox2, "Image7", 6, 16, 17, 17, Artwork::Lamp(false));
-  Image9 = Picture(GroupBox2, "Image9", 6, 16, 17, 17, Artwork::Lamp(true));
-  Image10 = Picture(GroupBox2, "Image10", 6, 53, 17, 17, Artwork::Lamp(false));
-  Image8 = Picture(GroupBox2, "Image8", 6, 53, 17, 17, Artwork::Lamp(true));
-  // The lamps swap at every restitution. Laid on the group's own background
-  // they cover their spot whole, so the group is not repainted behind them
-  // each time.
-  for (QLabel* Lamp : {Image7, Image8, Image9, Image10}) {
-    QPixmap Opaque(Lamp->size());
-    GroupBox2->render(&Opaque, QPoint(), QRegion(Lamp->geometry()), QWidget::DrawWindowBackground);
-    QPainter Painter(&Opaque);
-    Painter.drawPixmap(0, 0, Lamp->pixmap());
-    Painter.end();
-    Lamp->setPixmap(Opaque);
-    Lamp->setAttribute(Qt::WA_OpaquePaintEvent);
-  }
+  auto* Lamps = new TPictureLayer(GroupBox2, QRect(6, 16, 17, 54));
+  Image7 = new TPictureControl(*Lamps, "Image7", QRect(6, 16, 17, 17), Artwork::Lamp(false));
+  Image9 = new TPictureControl(*Lamps, "Image9", QRect(6, 16, 17, 17), Artwork::Lamp(true));
+  Image10 = new TPictureControl(*Lamps, "Image10", QRect(6, 53, 17, 17), Artwork::Lamp(false));
+  Image8 = new TPictureControl(*Lamps, "Image8", QRect(6, 53, 17, 17), Artwork::Lamp(true));
 }
 
 void TForm1::BuildTriggerGroup(QWidget* Client) {

@@ -19,6 +19,7 @@
 #include "app/ControlSemantics.h"
 #include "app/Environment.h"
 #include "app/Form1.h"
+#include "app/PictureControl.h"
 #include "app/StatusBar.h"
 #include "display/SnapshotFile.h"
 #include "link/JvHidControllerClass.h"

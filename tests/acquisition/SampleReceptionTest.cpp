@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <ostream>
 
+#include "app/PictureControl.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
 #include "link/JvHidControllerClass.h"
@@ -117,12 +118,12 @@ TEST_F(Reception, LampsSwapWithoutRepaintingTheirGroup) {
   ASSERT_TRUE(Form->windowHandle()->isExposed());
   QCoreApplication::processEvents();
   TPaintRecorder Group(*Form->GroupBox2);
-  TPaintRecorder UpperLitLamp(*Form->Image9);
+  TPaintRecorder Lamps(Form->Image9->Layer());
   for (int Round = 0; Round < 2; ++Round) {
     Restitute(Pattern(Round));
     QCoreApplication::processEvents();
   }
-  EXPECT_GT(UpperLitLamp.Paints, 0);
+  EXPECT_GT(Lamps.Paints, 0);
   EXPECT_EQ(Group.Paints, 0) << "the group box repainted behind its lamps";
 }
 

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "app/PictureControl.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"
 #include "tests/support/CaseNames.h"
@@ -55,10 +56,16 @@ class LayoutPlaces : public Layout, public testing::WithParamInterface<TPlace> {
 
 TEST_P(LayoutPlaces, ControlStandsWhereItWasDesigned) {
   const TPlace& Place = GetParam();
-  QWidget* Widget = Control(Place.Name);
-  ASSERT_NE(Widget, nullptr) << Place.Name;
-  EXPECT_EQ(Widget->parentWidget()->objectName(), QString::fromUtf8(Place.Parent));
-  EXPECT_EQ(Widget->geometry(), QRect(Place.X, Place.Y, Place.Width, Place.Height));
+  const QObject* Object = Form().findChild<QObject*>(QString::fromUtf8(Place.Name));
+  ASSERT_NE(Object, nullptr) << Place.Name;
+  // A picture without a window of its own stands in its layer's parent.
+  const auto* Picture = qobject_cast<const TPictureControl*>(Object);
+  const auto* Widget = qobject_cast<const QWidget*>(Object);
+  ASSERT_TRUE(Picture != nullptr || Widget != nullptr) << Place.Name;
+  EXPECT_EQ((Picture ? Picture->parentWidget() : Widget->parentWidget())->objectName(),
+            QString::fromUtf8(Place.Parent));
+  EXPECT_EQ(Picture ? Picture->geometry() : Widget->geometry(),
+            QRect(Place.X, Place.Y, Place.Width, Place.Height));
 }
 
 INSTANTIATE_TEST_SUITE_P(

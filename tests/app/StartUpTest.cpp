@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QToolButton>
 
+#include "app/PictureControl.h"
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "display/PictureBox.h"

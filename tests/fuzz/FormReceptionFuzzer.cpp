@@ -21,6 +21,7 @@
 #include <type_traits>
 
 #include "app/Application.h"
+#include "app/PictureControl.h"
 #include "app/StatusBar.h"
 #include "link/JvHidControllerClass.h"
 #include "tests/support/AnalyserRig.h"
@@ -50,10 +51,8 @@ TFuzzedWindow* Window = nullptr;
 
 void CheckLamps(const TForm1& Form) {
   const bool UpperLit = Form.State.RestitutionCount % 2 != 0;
-  Check(Form.Image9->isVisibleTo(Form.GroupBox2) == UpperLit &&
-            Form.Image10->isVisibleTo(Form.GroupBox2) == UpperLit &&
-            Form.Image8->isVisibleTo(Form.GroupBox2) == !UpperLit &&
-            Form.Image7->isVisibleTo(Form.GroupBox2) == !UpperLit,
+  Check(Form.Image9->isHidden() != UpperLit && Form.Image10->isHidden() != UpperLit &&
+            Form.Image8->isHidden() == UpperLit && Form.Image7->isHidden() == UpperLit,
         "lit lamp in the wrong spot");
 }
 
