@@ -16,10 +16,14 @@
 
 void TForm1::RedrawScreen() {
   Renderer.RedrawScreen(ScreenState(), Image2->PictureToPatch(), Environment.Now());
-  Panel1->setAutoFillBackground(true);
-  QPalette Palette = Panel1->palette();
-  Palette.setColor(QPalette::Window, Qt::white);
-  Panel1->setPalette(Palette);
+  // Only this turns the trace area white: set again at every restitution,
+  // the palette would cost more than the grid.
+  if (!Panel1->autoFillBackground()) {
+    Panel1->setAutoFillBackground(true);
+    QPalette Palette = Panel1->palette();
+    Palette.setColor(QPalette::Window, Qt::white);
+    Panel1->setPalette(Palette);
+  }
   State.ClockStamp = Renderer.ClockStamp();
   Image2->update(Renderer.ClockStampArea());
 }

@@ -197,6 +197,27 @@ TEST_F(HidDevice, HandOverPeriodHoldsReportsBackOnlyUntilItsEnd) {
   }
 }
 
+// With gathering, the reports that come while the reader sleeps are read
+// after it, in order, and so is a lone one after a quiet spell; a reader
+// left draining would spin on reads that never wait.
+TEST_F(HidDevice, GatheredReportsAllArriveInOrderAndTheReaderThenWaits) {
+  CheckOutReading();
+  Held->SetReaderWaitMs(50);
+  Held->SetReadGatherMs(40);
+  for (std::uint8_t Report = 1; Report <= 4; ++Report) {
+    Interface->InjectReport({0, Report});
+  }
+  ASSERT_TRUE(RunUntil([&] { return Received.size() == 4; }));
+  Interface->InjectReport({0, 5});
+  ASSERT_TRUE(RunUntil([&] { return Received.size() == 5; }));
+  for (std::uint8_t Report = 1; Report <= 5; ++Report) {
+    EXPECT_EQ(Received[Report - 1U].Data, std::vector<std::uint8_t>({Report}));
+  }
+  const std::size_t Attempts = Interface->ReadAttempts();
+  RunUntil([] { return false; }, 300ms);
+  EXPECT_LE(Interface->ReadAttempts() - Attempts, 12U);
+}
+
 TEST_F(HidDevice, StopIsPromptEvenWithTheLongestWait) {
   CheckOutReading();
   Held->SetReaderWaitMs(10000);
@@ -299,6 +320,21 @@ TEST_P(HandOverPeriod, TakesOnlyValuesFrom0To1000) {
 INSTANTIATE_TEST_SUITE_P(Bounds, HandOverPeriod,
                          testing::Values(TWaitCase{-1, 7}, TWaitCase{0, 0}, TWaitCase{1000, 1000},
                                          TWaitCase{1001, 7}));
+
+class ReadGather : public HidDevice, public testing::WithParamInterface<TWaitCase> {};
+
+// A long sleep would let the system's buffer overflow and drop reports.
+TEST_P(ReadGather, TakesOnlyValuesFrom0To100) {
+  ASSERT_TRUE(Controller->CheckOutMatching(Held, 0x04D8, 0x0005));
+  EXPECT_EQ(Held->ReadGatherMs(), 0);
+  Held->SetReadGatherMs(7);
+  Held->SetReadGatherMs(GetParam().Value);
+  EXPECT_EQ(Held->ReadGatherMs(), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, ReadGather,
+                         testing::Values(TWaitCase{-1, 7}, TWaitCase{0, 0}, TWaitCase{100, 100},
+                                         TWaitCase{101, 7}));
 
 TEST_F(HidDevice, WritesAndQueriesOnlyWhileAccessible) {
   TJvHidDevice* Listed = Controller->Devices().front();
