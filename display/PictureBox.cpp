@@ -27,8 +27,12 @@ void TPictureBox::SharePicture(QImage* Source) {
 }
 
 void TPictureBox::paintEvent(QPaintEvent* Event) {
+  // Rectangle by rectangle: a restitution repaints thin bands, which the
+  // bounding rectangle would turn into the whole picture.
   QPainter Painter(this);
-  Painter.drawImage(Event->rect(), *Shown, Event->rect());
+  for (const QRect& Area : Event->region()) {
+    Painter.drawImage(Area, *Shown, Area);
+  }
 }
 
 void TPictureBox::mousePressEvent(QMouseEvent* Event) {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/TraceRenderer.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "display/PixelCanvas.h"
 #include "display/TraceGeometry.h"
 
@@ -21,15 +24,87 @@ TTraceRenderer::TTraceRenderer() : Back(PictureWidth, PictureHeight, QImage::For
 
 void TTraceRenderer::RedrawScreen(const TScreenState& State, QImage& Visible,
                                   const QDateTime& Now) {
-  DrawGrid();
-  DrawTimeBaseLabel(State.TimeBaseIndex);
-  DrawTriggerStatus(State.TriggerMode, State.PatternBoxes);
-  DrawChannelLabels(State.NumberLabels, State.TriggerMode == TTriggerMode::InternalEqual);
-  DrawPullLabel(State.Pull);
+  if (!EraseToEmptyScreen(State)) {
+    DrawGrid();
+    DrawTimeBaseLabel(State.TimeBaseIndex);
+    DrawTriggerStatus(State.TriggerMode, State.PatternBoxes);
+    DrawChannelLabels(State.NumberLabels, State.TriggerMode == TTriggerMode::InternalEqual);
+    DrawPullLabel(State.Pull);
+    if (Empty.isNull() || !(EmptyState == State) || Empty.size() != Back.size()) {
+      Empty = Back.copy();
+      EmptyState = State;
+    }
+    BackRecord = EmptyRecord(State, Back);
+  }
   DrawClockStamp(Visible, Now);
 }
 
+TTraceRenderer::TRecord TTraceRenderer::EmptyRecord(const TScreenState& State,
+                                                    const QImage& Image) {
+  TRecord Record;
+  Record.Known = true;
+  Record.State = State;
+  Record.Key = Image.cacheKey();
+  Record.EdgeLeft.fill(PictureWidth);
+  Record.EdgeRight.fill(-1);
+  return Record;
+}
+
+QRegion TTraceRenderer::DrawnArea(const TRecord& Record) {
+  // A sample sets pixels on the high and low rows of its inputs, and on the
+  // rows between them where it draws an edge.
+  const int Left = SampleX(1);
+  const int Width = SampleX(SamplesPerWindow) + 2 - Left;
+  QRegion Area(Record.Stamps);
+  for (int Group = 1; Group <= 2; ++Group) {
+    for (int J = 0; J < InputsPerGroup; ++J) {
+      const int HighY = GroupRowBase(Group) + 30 * J - 20;
+      const int LowY = GroupRowBase(Group) + 30 * J - 1;
+      const auto Trace = static_cast<std::size_t>((Group - 1) * InputsPerGroup + J);
+      if (Record.EdgeLeft[Trace] <= Record.EdgeRight[Trace]) {
+        Area += QRect(Left, HighY, Width, LowY - HighY + 1);
+      } else {
+        Area += QRect(Left, HighY, Width, 1);
+        Area += QRect(Left, LowY, Width, 1);
+      }
+    }
+  }
+  return Area & QRect(0, 0, PictureWidth, PictureHeight);
+}
+
+bool TTraceRenderer::EraseToEmptyScreen(const TScreenState& State) {
+  const auto Fits = [](const QImage& Image) {
+    return Image.size() == QSize(PictureWidth, PictureHeight) &&
+           Image.format() == QImage::Format_RGB32 && Image.isDetached();
+  };
+  // The back buffer when no one else holds it, else the picture the last
+  // present replaced, as DrawGrid takes them.
+  QImage* Target = Fits(Back) ? &Back : Fits(Spare) ? &Spare : nullptr;
+  const TRecord& Record = Target == &Back ? BackRecord : SpareRecord;
+  if (Target == nullptr || !Holds(Record, *Target) || !(Record.State == State) ||
+      !(EmptyState == State) || Empty.size() != Target->size() ||
+      Empty.format() != Target->format()) {
+    return false;
+  }
+  auto* const Pixels = Target->bits();
+  const qsizetype Stride = Target->bytesPerLine();
+  for (const QRect& Area : DrawnArea(Record)) {
+    for (int Y = Area.top(); Y <= Area.bottom(); ++Y) {
+      std::memcpy(Pixels + Y * Stride + Area.left() * 4,
+                  Empty.constBits() + Y * Stride + Area.left() * 4,
+                  static_cast<std::size_t>(Area.width()) * 4);
+    }
+  }
+  if (Target != &Back) {
+    Back = std::move(Spare);
+    Spare = QImage();
+  }
+  BackRecord = EmptyRecord(State, Back);
+  return true;
+}
+
 void TTraceRenderer::DrawGrid() {
+  BackRecord.Known = false;  // as for every drawing but the renderer's own redraw
   // A back buffer still shared with the visible picture is left to it: the
   // picture it replaced takes its place when nothing else holds it, so a
   // loop of restitutions goes back and forth between two buffers instead of
@@ -58,6 +133,7 @@ void TTraceRenderer::DrawGrid() {
 }
 
 void TTraceRenderer::DrawTimeBaseLabel(int TimeBaseIndex) {
+  BackRecord.Known = false;
   const TTimeBase* Base = FindTimeBase(TimeBaseIndex);
   if (Base == nullptr) {
     return;
@@ -68,6 +144,7 @@ void TTraceRenderer::DrawTimeBaseLabel(int TimeBaseIndex) {
 }
 
 void TTraceRenderer::DrawTriggerStatus(TTriggerMode Mode, const std::array<bool, 8>& PatternBoxes) {
+  BackRecord.Known = false;
   TPixelCanvas Canvas(Back);
   Canvas.SetFontColour(ColourBlack);
   Canvas.SetPen(ColourBlack);
@@ -87,6 +164,7 @@ void TTraceRenderer::DrawTriggerStatus(TTriggerMode Mode, const std::array<bool,
 }
 
 void TTraceRenderer::DrawChannelLabels(bool NumberLabels, bool InternalEqual) {
+  BackRecord.Known = false;
   TPixelCanvas Canvas(Back);
   for (int Input = 1; Input <= InputCount; ++Input) {
     Canvas.SetFontColour(InputColour(Input));
@@ -96,6 +174,7 @@ void TTraceRenderer::DrawChannelLabels(bool NumberLabels, bool InternalEqual) {
 }
 
 void TTraceRenderer::DrawPullLabel(TPull Pull) {
+  BackRecord.Known = false;
   const char* Text = PullPictureText(Pull);
   if (Text == nullptr) {
     return;
@@ -109,6 +188,14 @@ const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTi
   Stamp = MakeClockStamp(Now);
   const QString Time = ClockTimeText(Stamp);
   const QString Date = ClockDateText(Stamp);
+  // The records of both pictures go on holding, the stamp's area added.
+  const bool BackRecorded = Holds(BackRecord, Back);
+  const bool ShownRecorded = Holds(ShownRecord, Visible);
+  const auto Note = [](TRecord& Record, bool Held, const QImage& Image, const QRect& Area) {
+    Record.Known = Held;
+    Record.Key = Image.cacheKey();
+    Record.Stamps |= Area;
+  };
   if (!Back.isNull() && Back.constBits() == Visible.constBits()) {
     // The picture shown is the back buffer, presented since the last redraw
     // (the stamp's timer): one write serves both without parting them,
@@ -116,12 +203,16 @@ const TClockStamp& TTraceRenderer::DrawClockStamp(QImage& Visible, const QDateTi
     Back = QImage();
     StampArea = WriteClockStamp(Visible, Time, Date);
     Back = Visible;
+    Note(BackRecord, BackRecorded, Back, StampArea);
+    Note(ShownRecord, ShownRecorded, Visible, StampArea);
     return Stamp;
   }
   // On pictures of one size the stamp lands in the same area.
   const QRect BackArea = WriteClockStamp(Back, Time, Date);
+  Note(BackRecord, BackRecorded, Back, BackArea);
   const QImage Before = Visible.size() == Back.size() ? Visible.copy(BackArea) : QImage();
   const QRect Area = WriteClockStamp(Visible, Time, Date);
+  Note(ShownRecord, ShownRecorded, Visible, Area);
   // The same seconds again over the same pixels need no repaint: most
   // restitutions of a loop start within the second of the one before.
   const bool Unchanged = !Before.isNull() && Area == BackArea && Visible.copy(Area) == Before;
@@ -137,6 +228,7 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
   // A restitution draws 7200 of these: pixels are set straight, as the
   // canvas's lines would set them (end points excluded, clipped).
   // As for any drawing, a picture of another format becomes RGB32 first.
+  const bool Recorded = Holds(BackRecord, Back);
   [[maybe_unused]] const TPixelCanvas Canvas(Back);
   if (Back.isNull()) {
     return;
@@ -167,6 +259,9 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
       Plot(X0 + 1, NewY);
     } else {
       const int OldY = Previous ? HighY : LowY;
+      const auto Trace = static_cast<std::size_t>((Group - 1) * InputsPerGroup + J);
+      BackRecord.EdgeLeft[Trace] = std::min(BackRecord.EdgeLeft[Trace], X0 + 1);
+      BackRecord.EdgeRight[Trace] = std::max(BackRecord.EdgeRight[Trace], X0 + 1);
       Plot(X0, OldY);
       const int Step = NewY > OldY ? 1 : -1;
       for (int Y = OldY; Y != NewY; Y += Step) {
@@ -177,12 +272,24 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
       Previous = High;
     }
   }
+  BackRecord.Known = Recorded;
+  BackRecord.Key = Back.cacheKey();
 }
 
-void TTraceRenderer::PresentScreen(QImage& Visible) {
+QRegion TTraceRenderer::PresentScreen(QImage& Visible) {
+  QRegion Changed = QRect(QPoint(), Back.size()) | QRect(QPoint(), Visible.size());
+  // Two pictures of one empty screen differ only where either has samples
+  // or a stamp: the rest of the picture shown stays as it is.
+  if (Holds(ShownRecord, Visible) && Holds(BackRecord, Back) &&
+      ShownRecord.State == BackRecord.State && Visible.size() == Back.size()) {
+    Changed = DrawnArea(ShownRecord) | DrawnArea(BackRecord);
+  }
   // The picture shares the back buffer's pixels: the first write to either
   // side parts them (QImage copies on write), and a restitution that starts
   // with DrawGrid parts them for free. A loop of restitutions copies nothing.
   Spare = std::move(Visible);
+  SpareRecord = ShownRecord;
   Visible = Back;
+  ShownRecord = BackRecord;
+  return Changed;
 }

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <array>
 #include <cstdint>
 
@@ -23,6 +24,8 @@ struct TScreenState {
   TPull Pull = TPull::None;
   /// Labels option: "1".."16" when set, "D0".."D7" for each group otherwise.
   bool NumberLabels = false;
+
+  bool operator==(const TScreenState&) const = default;
 };
 
 /// Owns the back buffer and the levels drawn by the previous sample. The
@@ -81,15 +84,47 @@ class TTraceRenderer {
   void DrawSample(int Group, int N, std::uint8_t Value, bool ShowEdges, std::uint8_t Drawn = 0xFF);
 
   /// Makes Visible a copy of the back buffer, erasing every overlay on it.
-  /// The pixels are shared until either side is written.
-  void PresentScreen(QImage& Visible);
+  /// The pixels are shared until either side is written. Returns where the
+  /// picture shown before may differ: the whole picture, unless both were
+  /// drawn here alone on the same empty screen; then the rows and edges
+  /// where either has samples, and the clock stamps.
+  QRegion PresentScreen(QImage& Visible);
 
   /// Where the last DrawClockStamp changed the visible picture: the boxes
   /// of its two texts, or nothing when it held those pixels already.
   QRect ClockStampArea() const { return StampArea; }
 
  private:
+  // What the renderer drew on a picture: the empty screen of State, then
+  // samples and clock stamps over it. It holds while the picture's cacheKey
+  // is Key: any other writer changes the key.
+  struct TRecord {
+    bool Known = false;
+    TScreenState State;
+    qint64 Key = 0;
+    QRect Stamps;
+    // Columns of the vertical edges drawn, per trace; none when Left > Right.
+    std::array<int, 16> EdgeLeft{};
+    std::array<int, 16> EdgeRight{};
+  };
+  static TRecord EmptyRecord(const TScreenState& State, const QImage& Image);
+  static bool Holds(const TRecord& Record, const QImage& Image) {
+    return Record.Known && Image.cacheKey() == Record.Key;
+  }
+  /// Where the record's samples and stamps may have set pixels.
+  static QRegion DrawnArea(const TRecord& Record);
+  /// Makes the back buffer the empty screen of State again by restoring,
+  /// from the empty screen kept, only where samples and stamps were drawn;
+  /// false when no buffer at hand is known well enough.
+  bool EraseToEmptyScreen(const TScreenState& State);
+
   QImage Back;
+  TRecord BackRecord;
+  TRecord ShownRecord;  // of the picture presented last
+  TRecord SpareRecord;
+  // The empty screen of EmptyState, kept at the last full redraw.
+  QImage Empty;
+  TScreenState EmptyState;
   // The picture the last present replaced, for the next DrawGrid to reuse.
   QImage Spare;
   std::array<bool, 8> Levels{};

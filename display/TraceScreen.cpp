@@ -47,7 +47,7 @@ TScreenState TForm1::ScreenState() const {
 }
 
 void TForm1::PresentScreen() {
-  Renderer.PresentScreen(Image2->Picture());
+  Image2->update(Renderer.PresentScreen(Image2->PictureToPatch()));
 }
 
 void TForm1::DrawClockStamp() {

@@ -429,6 +429,71 @@ TEST(ClockStampDrawing, AreaHoldsEveryPixelTheStampWrote) {
   EXPECT_TRUE(Renderer.ClockStampArea().isEmpty());
 }
 
+// A loop of restitutions erases only where samples and stamps were drawn,
+// and has only those areas repainted: each picture must still be the one a
+// fresh renderer draws, and no pixel may change outside the area returned.
+struct TRound {
+  bool NumberLabels;
+  bool Edges;
+  int Seconds;
+  // A line drawn by someone else while the samples come: 1 on the picture
+  // shown, 2 on the back buffer (and the fresh renderer's).
+  int Overlay;
+  std::uint8_t Drawn;
+};
+
+TEST(PresentScreen, RestitutionsRedrawAndRepaintOnlyWhatTheyChange) {
+  const TRound Rounds[] = {{false, true, 0, 0, 0xFF},  {false, true, 0, 0, 0xFF},
+                           {false, false, 1, 0, 0xFF}, {false, true, 1, 1, 0xFF},
+                           {false, true, 2, 0, 0x3F},  {false, true, 2, 2, 0xFF},
+                           {false, true, 2, 0, 0xFF},  {true, true, 3, 0, 0xFF},
+                           {true, false, 3, 0, 0xFF},  {false, true, 4, 0, 0xFF}};
+  TTraceRenderer Renderer;
+  QImage Visible = WhitePicture();
+  std::uint32_t Seed = 7;
+  for (std::size_t R = 0; R < std::size(Rounds); ++R) {
+    SCOPED_TRACE(R);
+    const TRound& Round = Rounds[R];
+    const TScreenState State{.NumberLabels = Round.NumberLabels};
+    TTraceRenderer Fresh;
+    QImage Unused = WhitePicture();
+    Renderer.RedrawScreen(State, Visible, Noon.addSecs(Round.Seconds));
+    Fresh.RedrawScreen(State, Unused, Noon.addSecs(Round.Seconds));
+    for (QImage* Picture :
+         {&Visible, &Renderer.BackBufferForControl(), &Fresh.BackBufferForControl()}) {
+      if (Round.Overlay == (Picture == &Visible ? 1 : 2)) {
+        TPixelCanvas Overlay(*Picture);
+        Overlay.SetPen(ColourMagenta);
+        Overlay.Line({{300, 20}, {300, 500}});
+      }
+    }
+    const QImage Shown = Visible.copy();
+    for (int Group = 1; Group <= 2; ++Group) {
+      for (int N = 1; N <= 450; ++N) {
+        // Inputs 1 to 4 of each group change at random, 5 to 8 keep a level
+        // for the whole window, another one each time.
+        Seed = Seed * 1103515245U + 12345U;
+        const auto Value = static_cast<std::uint8_t>(((Seed >> 16) & 0x0F) | ((R * 0x50) & 0xF0));
+        Renderer.DrawSample(Group, N, Value, Round.Edges, Round.Drawn);
+        Fresh.DrawSample(Group, N, Value, Round.Edges, Round.Drawn);
+      }
+    }
+    const QRegion Repainted = Renderer.PresentScreen(Visible);
+    ASSERT_EQ(Visible, Fresh.BackBuffer());
+    QRegion Changed;
+    for (int Y = 0; Y < PictureHeight; ++Y) {
+      for (int X = 0; X < PictureWidth; ++X) {
+        if (Shown.pixel(X, Y) != Visible.pixel(X, Y) && !Repainted.contains(QPoint(X, Y))) {
+          Changed += QRect(X, Y, 1, 1);
+        }
+      }
+    }
+    EXPECT_TRUE(Changed.isEmpty()) << "changed outside the repaint";
+    // The same screen again repaints the trace bands, not the whole.
+    EXPECT_TRUE(R != 1 || Repainted != QRegion(0, 0, PictureWidth, PictureHeight));
+  }
+}
+
 TEST(PresentScreen, GivesAnEmptyOrMisshapenPictureTheRightShape) {
   TTraceRenderer Renderer;
   Renderer.DrawGrid();

@@ -321,21 +321,6 @@ INSTANTIATE_TEST_SUITE_P(Bounds, HandOverPeriod,
                          testing::Values(TWaitCase{-1, 7}, TWaitCase{0, 0}, TWaitCase{1000, 1000},
                                          TWaitCase{1001, 7}));
 
-class ReadGather : public HidDevice, public testing::WithParamInterface<TWaitCase> {};
-
-// A long sleep would let the system's buffer overflow and drop reports.
-TEST_P(ReadGather, TakesOnlyValuesFrom0To100) {
-  ASSERT_TRUE(Controller->CheckOutMatching(Held, 0x04D8, 0x0005));
-  EXPECT_EQ(Held->ReadGatherMs(), 0);
-  Held->SetReadGatherMs(7);
-  Held->SetReadGatherMs(GetParam().Value);
-  EXPECT_EQ(Held->ReadGatherMs(), GetParam().Expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Bounds, ReadGather,
-                         testing::Values(TWaitCase{-1, 7}, TWaitCase{0, 0}, TWaitCase{100, 100},
-                                         TWaitCase{101, 7}));
-
 TEST_F(HidDevice, WritesAndQueriesOnlyWhileAccessible) {
   TJvHidDevice* Listed = Controller->Devices().front();
   ASSERT_FALSE(Listed->Accessible());
