@@ -9,6 +9,8 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QPixmap>
+#include <QScreen>
 #include <QWindow>
 #include <ostream>
 
@@ -125,6 +127,24 @@ TEST_F(Reception, LampsSwapWithoutRepaintingTheirGroup) {
   }
   EXPECT_GT(Lamps.Paints, 0);
   EXPECT_EQ(Group.Paints, 0) << "the group box repainted behind its lamps";
+}
+
+// What the screen shows after a loop of restitutions, each repainting only
+// its trace bands, is the picture itself.
+TEST_F(Reception, ScreenShowsThePictureAfterPartialRepaints) {
+  Form->Panel6->hide();  // the prompt over the picture, gone once looping
+  Form->show();
+  ASSERT_TRUE(TAnalyserRig::RunUntil([&] { return Form->windowHandle()->isExposed(); }));
+  for (int Round = 0; Round < 4; ++Round) {
+    Restitute(Pattern(Round));
+    QCoreApplication::processEvents();
+  }
+  const QPoint At = Form->Image2->mapTo(Form, QPoint(0, 0));
+  const QImage Shown = Form->screen()
+                           ->grabWindow(Form->winId(), At.x(), At.y(), PictureWidth, PictureHeight)
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(Shown, Visible());
 }
 
 struct TStatusCase {
