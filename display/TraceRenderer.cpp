@@ -225,26 +225,32 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
   if ((Group != 1 && Group != 2) || N < 1 || N > SamplesPerWindow) {
     return;
   }
-  // A restitution draws 7200 of these: pixels are set straight, as the
+  // A restitution draws 900 of these: pixels are set straight, as the
   // canvas's lines would set them (end points excluded, clipped).
-  // As for any drawing, a picture of another format becomes RGB32 first.
   const bool Recorded = Holds(BackRecord, Back);
-  [[maybe_unused]] const TPixelCanvas Canvas(Back);
   if (Back.isNull()) {
     return;
   }
+  // As for any drawing, a picture of another format becomes RGB32 first.
+  if (Back.format() != QImage::Format_RGB32 && Back.format() != QImage::Format_ARGB32) {
+    Back.convertTo(QImage::Format_RGB32);
+  }
   auto* const Pixels = reinterpret_cast<TRgb*>(Back.bits());
   const qsizetype Stride = Back.bytesPerLine() / static_cast<qsizetype>(sizeof(TRgb));
-  const int Width = Back.width();
   const int Height = Back.height();
   const TRgb Colour = GroupColour(Group);
-  const auto Plot = [&](int X, int Y) {
-    if (X >= 0 && Y >= 0 && X < Width && Y < Height) {
-      Pixels[Stride * Y + X] = Colour;
+  const int X0 = SampleX(N);
+  const bool Left = X0 < Back.width();  // X0 is never negative
+  const bool Right = X0 + 1 < Back.width();
+  // Rows Top to Bottom of column X, clipped.
+  const auto Run = [&](bool Inside, int X, int Top, int Bottom) {
+    if (Inside) {
+      for (int Y = std::max(Top, 0); Y <= std::min(Bottom, Height - 1); ++Y) {
+        Pixels[Stride * Y + X] = Colour;
+      }
     }
   };
   const int Base = GroupRowBase(Group);
-  const int X0 = SampleX(N);
   for (int J = 0; J < InputsPerGroup; ++J) {
     if (((Drawn >> J) & 1) == 0) {
       continue;
@@ -255,18 +261,16 @@ void TTraceRenderer::DrawSample(int Group, int N, std::uint8_t Value, bool ShowE
     const int NewY = High ? HighY : LowY;
     bool& Previous = Levels[static_cast<std::size_t>(J)];
     if (!ShowEdges || N == 1 || High == Previous) {
-      Plot(X0, NewY);
-      Plot(X0 + 1, NewY);
+      Run(Left, X0, NewY, NewY);
+      Run(Right, X0 + 1, NewY, NewY);
     } else {
       const int OldY = Previous ? HighY : LowY;
       const auto Trace = static_cast<std::size_t>((Group - 1) * InputsPerGroup + J);
       BackRecord.EdgeLeft[Trace] = std::min(BackRecord.EdgeLeft[Trace], X0 + 1);
       BackRecord.EdgeRight[Trace] = std::max(BackRecord.EdgeRight[Trace], X0 + 1);
-      Plot(X0, OldY);
-      const int Step = NewY > OldY ? 1 : -1;
-      for (int Y = OldY; Y != NewY; Y += Step) {
-        Plot(X0 + 1, Y);
-      }
+      Run(Left, X0, OldY, OldY);
+      // The edge from the old level to the new one, the new row left out.
+      Run(Right, X0 + 1, High ? NewY + 1 : OldY, High ? OldY : NewY - 1);
     }
     if (ShowEdges) {
       Previous = High;
