@@ -29,7 +29,6 @@ namespace {
 // Well under the 18 ms of a restitution: its picture is late by a fraction of
 // a frame at most.
 constexpr int AnalyserHandOverPeriodMs = 15;
-constexpr int AnalyserReadGatherMs = 8;
 
 bool IsAnalyser(const TJvHidDevice& HidDev) {
   return HidDev.VendorID() == AnalyserVendorId && HidDev.ProductID() == AnalyserProductId;
@@ -72,9 +71,6 @@ void TForm1::JvHidDeviceController1Arrival(TJvHidDevice& HidDev) {
       // is shown before its last: waking the main thread for each one cost
       // more than drawing them.
       AnalyserDevice->SetHandOverPeriodMs(AnalyserHandOverPeriodMs);
-      // Likewise for the reader: 8 reports gathered at a time, well within
-      // the 32 that Windows and the 64 that Linux keep for a reader.
-      AnalyserDevice->SetReadGatherMs(AnalyserReadGatherMs);
       AnalyserDevice->SetOnReport(
           [this](TJvHidDevice& Device, std::uint8_t ReportID, const std::uint8_t* Data,
                  std::uint16_t Size) { AnalyserDeviceData(Device, ReportID, Data, Size); });

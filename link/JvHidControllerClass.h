@@ -95,8 +95,7 @@ class TJvHidDeviceReadThread {
   };
 
   void Execute();
-  /// Reader thread: sleeps Ms, or until a stop request.
-  void Pause(int Ms);
+  void Pause();
   /// Reader thread: queues Item, waiting while the queue is full, and asks
   /// the main thread to take the queue unless it was asked already or the
   /// device's handover period defers it.
@@ -175,15 +174,6 @@ class TJvHidDevice {
   int HandOverPeriodMs() const { return PeriodMs.load(); }
   void SetHandOverPeriodMs(int Value);
 
-  /// How long the reader sleeps after a report that ended a wait, in ms,
-  /// before it reads again; 0 at first: it reads again at once. The reports
-  /// that came meanwhile are then read without waking it once each: a
-  /// stream of a report a millisecond costs a few wake-ups a period instead
-  /// of one a report. Keep it well under what the system buffers. Values
-  /// outside 0..100 are ignored.
-  int ReadGatherMs() const { return GatherMs.load(); }
-  void SetReadGatherMs(int Value);
-
   /// Input buffer counts of the main and the read handle: applied at the
   /// next open unless 0 (the system's default), read back after each open,
   /// 0 again once the handle closes.
@@ -258,7 +248,6 @@ class TJvHidDevice {
   THidAttributes Attributes;
   std::atomic<int> WaitMs{100};
   std::atomic<int> PeriodMs{0};
-  std::atomic<int> GatherMs{0};
   std::atomic<std::uint32_t> MainBuffers{0};
   std::atomic<std::uint32_t> ReadBuffers{0};
 

@@ -9,7 +9,6 @@ namespace {
 constexpr int MinReaderWaitMs = 10;
 constexpr int MaxReaderWaitMs = 10000;
 constexpr int MaxHandOverPeriodMs = 1000;
-constexpr int MaxReadGatherMs = 100;
 constexpr std::uint32_t MaxReportSize = 0xFFFF;
 }  // namespace
 
@@ -65,12 +64,6 @@ void TJvHidDevice::SetReaderWaitMs(int Value) {
 void TJvHidDevice::SetHandOverPeriodMs(int Value) {
   if (Value >= 0 && Value <= MaxHandOverPeriodMs) {
     PeriodMs = Value;
-  }
-}
-
-void TJvHidDevice::SetReadGatherMs(int Value) {
-  if (Value >= 0 && Value <= MaxReadGatherMs) {
-    GatherMs = Value;
   }
 }
 

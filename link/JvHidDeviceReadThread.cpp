@@ -47,17 +47,15 @@ void TJvHidDeviceReadThread::WaitFor() {
   }
 }
 
-void TJvHidDeviceReadThread::Pause(int Ms) {
+void TJvHidDeviceReadThread::Pause() {
   std::unique_lock Guard(PauseLock);
-  PauseWake.wait_for(Guard, std::chrono::milliseconds(Ms),
+  PauseWake.wait_for(Guard, std::chrono::milliseconds(Device.ReaderWaitMs()),
                      [this] { return TerminateRequested.load(); });
 }
 
 void TJvHidDeviceReadThread::Execute() {
   ::pthread_setname_np(::pthread_self(), "la16-hid-reader");  // in top, ps -L and /proc
   TMainThreadLoop& Loop = Device.Loop();
-  // After a gathering sleep: read what came meanwhile without waiting.
-  bool Draining = false;
   while (!TerminateRequested) {
     // The length may have become known since the buffer was made; never
     // more than the buffer holds.
@@ -70,9 +68,8 @@ void TJvHidDeviceReadThread::Execute() {
     bool Cancelled = false;
     if (auto Handle = Device.AcquireReadHandle(Error)) {
       while (!TerminateRequested) {
-        const auto Result = Handle->Read(Report.data(), Length, Draining ? 0 : ReadWaitMs());
+        const auto Result = Handle->Read(Report.data(), Length, ReadWaitMs());
         if (Result.Status == THidReadResult::TimedOut) {
-          Draining = false;
           HandOverIfDue();
           continue;
         }
@@ -97,13 +94,8 @@ void TJvHidDeviceReadThread::Execute() {
                                          Report.begin() + static_cast<std::ptrdiff_t>(Bytes)),
                false, 0});
       }
-      if (const int Gather = Device.ReadGatherMs(); Gather > 0 && !Draining) {
-        Pause(Gather);
-        Draining = true;
-      }
       continue;
     }
-    Draining = false;
     if (Cancelled) {
       HandOverIfDue();
       continue;  // the handle was closed or replaced: take it again
@@ -111,7 +103,7 @@ void TJvHidDeviceReadThread::Execute() {
     // Errors go in the queue too, so they reach the main thread in order.
     Queue({{}, true, static_cast<std::uint32_t>(Error.Code)});
     // Retrying at once would spin as long as the device stays unusable.
-    Pause(Device.ReaderWaitMs());
+    Pause();
   }
   HasFinished = true;
   Loop.WakeHandoffWaiter();

@@ -197,27 +197,6 @@ TEST_F(HidDevice, HandOverPeriodHoldsReportsBackOnlyUntilItsEnd) {
   }
 }
 
-// With gathering, the reports that come while the reader sleeps are read
-// after it, in order, and so is a lone one after a quiet spell; a reader
-// left draining would spin on reads that never wait.
-TEST_F(HidDevice, GatheredReportsAllArriveInOrderAndTheReaderThenWaits) {
-  CheckOutReading();
-  Held->SetReaderWaitMs(50);
-  Held->SetReadGatherMs(40);
-  for (std::uint8_t Report = 1; Report <= 4; ++Report) {
-    Interface->InjectReport({0, Report});
-  }
-  ASSERT_TRUE(RunUntil([&] { return Received.size() == 4; }));
-  Interface->InjectReport({0, 5});
-  ASSERT_TRUE(RunUntil([&] { return Received.size() == 5; }));
-  for (std::uint8_t Report = 1; Report <= 5; ++Report) {
-    EXPECT_EQ(Received[Report - 1U].Data, std::vector<std::uint8_t>({Report}));
-  }
-  const std::size_t Attempts = Interface->ReadAttempts();
-  RunUntil([] { return false; }, 300ms);
-  EXPECT_LE(Interface->ReadAttempts() - Attempts, 12U);
-}
-
 TEST_F(HidDevice, StopIsPromptEvenWithTheLongestWait) {
   CheckOutReading();
   Held->SetReaderWaitMs(10000);
